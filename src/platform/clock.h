@@ -1,0 +1,46 @@
+// Time sources. Calendar seconds give due times, stamps and schedules; the monotonic
+// millisecond clock gives durations. Everything that waits or compares times takes a Clock,
+// so tests can drive time by hand instead of sleeping.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace varnholt {
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Seconds since 1970-01-01 UTC.
+  virtual int64_t CalendarSeconds() const = 0;
+  // Milliseconds from an arbitrary start; never goes backwards.
+  virtual uint64_t MonotonicMs() const = 0;
+};
+
+class SystemClock final : public Clock {
+ public:
+  int64_t CalendarSeconds() const override;
+  uint64_t MonotonicMs() const override;
+};
+
+// A clock that moves only when told to; safe to read from several threads.
+class ManualClock final : public Clock {
+ public:
+  explicit ManualClock(int64_t calendar_seconds = 1'700'000'000, uint64_t monotonic_ms = 0)
+      : calendar_(calendar_seconds), monotonic_(monotonic_ms) {}
+  int64_t CalendarSeconds() const override { return calendar_.load(); }
+  uint64_t MonotonicMs() const override { return monotonic_.load(); }
+  void SetCalendarSeconds(int64_t s) { calendar_.store(s); }
+  // Advances both clocks together.
+  void AdvanceSeconds(int64_t s) {
+    calendar_ += s;
+    monotonic_ += static_cast<uint64_t>(s) * 1000;
+  }
+  void AdvanceMs(uint64_t ms) { monotonic_ += ms; }
+
+ private:
+  std::atomic<int64_t> calendar_;
+  std::atomic<uint64_t> monotonic_;
+};
+
+}  // namespace varnholt

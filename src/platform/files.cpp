@@ -1,0 +1,241 @@
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/last_error.h"
+
+namespace varnholt {
+namespace {
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+struct DirCloser {
+  void operator()(DIR* d) const { closedir(d); }
+};
+
+}  // namespace
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string out(folder);
+  if (!out.empty() && out.back() != '/') out += '/';
+  while (!name.empty() && name.front() == '/') name.remove_prefix(1);
+  out += name;
+  return out;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st{};
+  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool FolderExists(const std::string& path) {
+  struct stat st{};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int64_t FileSize(const std::string& path) {
+  struct stat st{};
+  if (stat(path.c_str(), &st) != 0) {
+    SetLastErrorFromErrno(errno);
+    return -1;
+  }
+  return static_cast<int64_t>(st.st_size);
+}
+
+bool FolderHasEntries(const std::string& path) {
+  std::unique_ptr<DIR, DirCloser> dir(opendir(path.c_str()));
+  if (!dir) return SetLastErrorFromErrno(errno);
+  while (dirent* e = readdir(dir.get())) {
+    if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) return true;
+  }
+  SetLastErrorCode(kErrorFileNotFound);
+  return false;
+}
+
+bool ListFolder(const std::string& path, std::vector<std::string>* names) {
+  names->clear();
+  std::unique_ptr<DIR, DirCloser> dir(opendir(path.c_str()));
+  if (!dir) return SetLastErrorFromErrno(errno);
+  while (dirent* e = readdir(dir.get())) {
+    if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) names->push_back(e->d_name);
+  }
+  return true;
+}
+
+bool CreateFolders(const std::string& path) {
+  if (path.empty()) return true;
+  std::string partial;
+  size_t pos = 0;
+  while (pos != std::string::npos) {
+    size_t next = path.find('/', pos + 1);
+    partial = path.substr(0, next);
+    pos = next;
+    if (partial.empty() || partial == "/") continue;
+    if (mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) {
+      // Any failure other than "already exists" stops the creation.
+      return SetLastErrorFromErrno(errno);
+    }
+  }
+  return FolderExists(path);
+}
+
+bool EnsureFile(const std::string& path, EnsureMode mode) {
+  size_t slash = path.rfind('/');
+  if (slash != std::string::npos && slash > 0) CreateFolders(path.substr(0, slash));
+  bool existed = FileExists(path);
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
+  if (mode == EnsureMode::kTruncate) flags |= O_TRUNC;
+  int fd = open(path.c_str(), flags, 0644);
+  if (fd < 0) {
+    int err = errno;
+    if (existed) {
+      // A read-only file that exists already: make it writable as the attribute reset does.
+      chmod(path.c_str(), 0644);
+      if (mode == EnsureMode::kTruncate) {
+        fd = open(path.c_str(), flags, 0644);
+        if (fd >= 0) close(fd);
+      }
+      return true;
+    }
+    return SetLastErrorFromErrno(err);
+  }
+  close(fd);
+  struct stat st{};
+  if (stat(path.c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0) {
+    chmod(path.c_str(), st.st_mode | S_IWUSR);
+  }
+  return true;
+}
+
+std::string FindPathNoCase(const std::string& base, std::string_view relative) {
+  std::string current = base;
+  bool exists = FolderExists(base);
+  size_t start = 0;
+  while (start <= relative.size()) {
+    size_t end = relative.find('/', start);
+    if (end == std::string_view::npos) end = relative.size();
+    std::string piece(relative.substr(start, end - start));
+    start = end + 1;
+    if (piece.empty()) {
+      if (end == relative.size()) break;
+      continue;
+    }
+    std::string chosen = piece;
+    if (exists) {
+      std::string direct = JoinPath(current, piece);
+      struct stat st{};
+      if (lstat(direct.c_str(), &st) != 0) {
+        std::unique_ptr<DIR, DirCloser> dir(opendir(current.c_str()));
+        bool found = false;
+        while (dir && !found) {
+          dirent* e = readdir(dir.get());
+          if (e == nullptr) break;
+          if (strcasecmp(e->d_name, piece.c_str()) == 0) {
+            chosen = e->d_name;
+            found = true;
+          }
+        }
+        exists = found;
+      }
+    }
+    current = JoinPath(current, chosen);
+    if (end == relative.size()) break;
+  }
+  return current;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* contents, size_t max_bytes) {
+  contents->clear();
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return SetLastErrorFromErrno(errno);
+  char buf[65536];
+  for (;;) {
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      close(fd);
+      return SetLastErrorFromErrno(err);
+    }
+    if (n == 0) break;
+    if (contents->size() + static_cast<size_t>(n) > max_bytes) {
+      close(fd);
+      SetLastErrorCode(kErrorInsufficientBuffer);
+      return false;
+    }
+    contents->append(buf, static_cast<size_t>(n));
+  }
+  close(fd);
+  return true;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view contents) {
+  // mkstemp gives every writer (and every thread) its own temporary name.
+  std::string tmpl = path + ".XXXXXX";
+  std::unique_ptr<char[]> name(new char[tmpl.size() + 1]);
+  memcpy(name.get(), tmpl.c_str(), tmpl.size() + 1);
+  int fd = mkostemp(name.get(), O_CLOEXEC);
+  if (fd < 0) return SetLastErrorFromErrno(errno);
+  // Keep the target's permissions when it exists.
+  struct stat st{};
+  fchmod(fd, stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) | S_IWUSR : 0644);
+  bool ok = WriteAll(fd, contents.data(), contents.size()) && fsync(fd) == 0;
+  int err = errno;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (ok && rename(name.get(), path.c_str()) != 0) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    unlink(name.get());
+    return SetLastErrorFromErrno(err);
+  }
+  return true;
+}
+
+bool AppendToFile(const std::string& path, std::string_view bytes) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) return SetLastErrorFromErrno(errno);
+  bool ok = WriteAll(fd, bytes.data(), bytes.size());
+  int err = errno;
+  close(fd);
+  if (!ok) return SetLastErrorFromErrno(err);
+  return true;
+}
+
+bool RemoveFile(const std::string& path) {
+  if (unlink(path.c_str()) != 0) return SetLastErrorFromErrno(errno);
+  return true;
+}
+
+std::string CurrentFolder() {
+  char buf[PATH_MAX];
+  if (getcwd(buf, sizeof buf) == nullptr) return std::string();
+  return buf;
+}
+
+}  // namespace varnholt
