@@ -14,7 +14,9 @@
 namespace varnholt {
 namespace {
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char AsciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -48,8 +50,7 @@ int CopyStoredEntry(const ArchiveSource& source, const ArchiveEntry& entry, Byte
   return kExtractWritten;
 }
 
-int DecompressChunkedEntry(const ArchiveSource& source, const ArchiveEntry& entry,
-                           ByteSink& sink) {
+int DecompressChunkedEntry(const ArchiveSource& source, const ArchiveEntry& entry, ByteSink& sink) {
   const uint64_t size = source.Size();
   uint32_t chunk_count = 0;
   if (!source.ReadWord(entry.data_offset, &chunk_count)) return Refuse();

@@ -30,7 +30,7 @@ bool FileArchiveSource::Open(const std::string& path) {
   }
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return SetLastErrorFromErrno(errno);
-  struct stat st{};
+  struct stat st {};
   if (fstat(fd, &st) != 0) {
     int err = errno;
     close(fd);

@@ -39,8 +39,7 @@ void ArchiveWriter::AddStored(std::string name, std::string_view content) {
   entries_.push_back({std::move(name), size, size, std::string(content)});
 }
 
-bool ArchiveWriter::AddCompressed(std::string name, std::string_view content,
-                                  uint32_t chunk_size) {
+bool ArchiveWriter::AddCompressed(std::string name, std::string_view content, uint32_t chunk_size) {
   if (chunk_size == 0 || chunk_size > kMaxChunkDecompressedLength) {
     SetLastErrorCode(kErrorInvalidParameter);
     return false;
@@ -52,13 +51,13 @@ bool ArchiveWriter::AddCompressed(std::string name, std::string_view content,
   for (size_t at = 0; at < content.size(); at += chunk_size) {
     const size_t n = std::min<size_t>(chunk_size, content.size() - at);
     lzo_uint written = 0;
-    if (lzo1x_1_compress(reinterpret_cast<const unsigned char*>(content.data() + at), n,
-                         out.get(), &written, work.get()) != LZO_E_OK) {
+    if (lzo1x_1_compress(reinterpret_cast<const unsigned char*>(content.data() + at), n, out.get(),
+                         &written, work.get()) != LZO_E_OK) {
       SetLastErrorCode(kErrorInvalidData);
       return false;
     }
-    chunks.push_back({std::string(reinterpret_cast<char*>(out.get()), written),
-                      static_cast<uint32_t>(n)});
+    chunks.push_back(
+        {std::string(reinterpret_cast<char*>(out.get()), written), static_cast<uint32_t>(n)});
   }
   std::string block = BuildChunkBlock(chunks);
   if (block.size() == content.size()) {

@@ -12,7 +12,7 @@ namespace varnholt {
 
 // One chunk of a compressed entry as it stands in the archive.
 struct ArchiveChunk {
-  std::string bytes;              // an LZO1X stream (or anything, for damaged archives)
+  std::string bytes;             // an LZO1X stream (or anything, for damaged archives)
   uint32_t decompressed_length;  // what the chunk table promises
 };
 

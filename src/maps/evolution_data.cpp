@@ -61,7 +61,9 @@ bool EvolutionParser::Feed(const char* data, size_t size, bool final) {
   return false;
 }
 
-EvolutionData EvolutionParser::Take() { return std::move(data_); }
+EvolutionData EvolutionParser::Take() {
+  return std::move(data_);
+}
 
 EvolutionData ParseEvolutionText(std::string_view xml) {
   EvolutionParser parser;

@@ -30,8 +30,7 @@ std::string Lower(std::string_view text) {
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() &&
-         strncasecmp(text.data() + text.size() - suffix.size(), suffix.data(), suffix.size()) ==
-             0;
+         strncasecmp(text.data() + text.size() - suffix.size(), suffix.data(), suffix.size()) == 0;
 }
 
 // Folder listings come back in the file system's own order; sorting them the way the
@@ -43,7 +42,9 @@ void SortNoCase(std::vector<std::string>* names) {
   });
 }
 
-bool IsMissing(uint32_t code) { return code == kErrorFileNotFound || code == kErrorPathNotFound; }
+bool IsMissing(uint32_t code) {
+  return code == kErrorFileNotFound || code == kErrorPathNotFound;
+}
 
 // A name from Mods.con becomes part of a path: refuse anything that leaves the Mods folder.
 bool IsPlainFolderName(std::string_view name) {
@@ -53,11 +54,17 @@ bool IsPlainFolderName(std::string_view name) {
 }  // namespace
 
 ModCatalog::ModCatalog(std::string game_folder, std::string settings_folder, EventLog& log)
-    : game_folder_(std::move(game_folder)), settings_folder_(std::move(settings_folder)), log_(log) {}
+    : game_folder_(std::move(game_folder)),
+      settings_folder_(std::move(settings_folder)),
+      log_(log) {}
 
-std::string ModCatalog::ModsFilePath() const { return FindPathNoCase(settings_folder_, "Mods.con"); }
+std::string ModCatalog::ModsFilePath() const {
+  return FindPathNoCase(settings_folder_, "Mods.con");
+}
 
-std::string ModCatalog::MapsFilePath() const { return FindPathNoCase(settings_folder_, "Maps.con"); }
+std::string ModCatalog::MapsFilePath() const {
+  return FindPathNoCase(settings_folder_, "Maps.con");
+}
 
 std::string ModCatalog::EvolutionFilePath() const {
   return FindPathNoCase(game_folder_, "Mods/AshFront/save/GameModeSettings/Evolution.wst");
@@ -180,8 +187,8 @@ bool ModCatalog::BuildMapList(const std::string& path) {
   std::string contents;
   std::vector<std::string> files;
   for (const std::string& mod : mods) {
-    const std::string levels = FindPathNoCase(
-        game_folder_, "Mods/" + mod + "/" + std::string(kLevelsFolder));
+    const std::string levels =
+        FindPathNoCase(game_folder_, "Mods/" + mod + "/" + std::string(kLevelsFolder));
     if (!ListFolder(levels, &files)) {
       if (IsMissing(GetLastErrorCode())) continue;
       log_.LogMessage(kSoundNone, "Couldn't detect available maps! %s",
