@@ -1,0 +1,38 @@
+// varnholtd: the manager without a window, for servers without a display. Run it in the game
+// folder; it stops in order on SIGTERM or SIGINT.
+#include <clocale>
+#include <string>
+#include <vector>
+
+#include "core/program.h"
+#include "log/stderr_presenter.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/instance_channel.h"
+#include "platform/poll_event_loop.h"
+
+int main(int argc, char** argv) {
+  using namespace varnholt;
+  // Dates in the log follow the user's locale; numbers stay in the C locale everywhere.
+  setlocale(LC_TIME, "");
+
+  SystemClock clock;
+  PollEventLoop loop(clock);
+  StderrPresenter presenter;
+  FrontEnd no_window;
+  ProgramSetup setup;
+  setup.game_folder = CurrentFolder();
+  setup.arguments.assign(argv + 1, argv + argc);
+  setup.runtime_folder = InstanceRuntimeFolder();
+  setup.headless = true;
+
+  // Signals are blocked before the worker thread starts, so only the loop receives them.
+  Program* program_ptr = nullptr;
+  loop.EnableShutdownSignals([&program_ptr](int signal) {
+    if (program_ptr != nullptr) program_ptr->OnShutdownSignal(signal);
+  });
+  Program program(std::move(setup), clock, loop, presenter, no_window);
+  presenter.SetLog(&program.Log());
+  program_ptr = &program;
+  return program.Run();
+}

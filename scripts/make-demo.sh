@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the bundled demo installation: a game folder laid out as the manager expects, with
+# the substitute game server installed under the server's executable name.
+#   scripts/make-demo.sh GAME_FOLDER BUILD_FOLDER
+set -euo pipefail
+
+game=${1:?usage: make-demo.sh GAME_FOLDER BUILD_FOLDER}
+build=${2:?usage: make-demo.sh GAME_FOLDER BUILD_FOLDER}
+here=$(cd "$(dirname "$0")" && pwd)
+
+mkdir -p "$game/Mods/ashfront/Settings" "$game/pb"
+[ -f "$game/Mods/ashfront/init.con" ] || printf 'game.setModName "ashfront"\r\n' > "$game/Mods/ashfront/init.con"
+
+sim="$build/tools/ashfront-sim/ashfront-sim"
+if [ -x "$sim" ]; then
+  # A copy, not a link: the server is recognised by its executable file.
+  cp -f "$sim" "$game/ashfront_w32ded.exe"
+else
+  cat > "$game/ashfront_w32ded.exe" <<'SCRIPT'
+#!/bin/sh
+# Stand-in server: stays alive until it is told to end.
+trap 'exit 0' TERM INT
+while :; do sleep 1; done
+SCRIPT
+fi
+chmod +x "$game/ashfront_w32ded.exe"
+
+if [ -x "$here/demo-content.sh" ] && [ -x "$build/tools/rfa-pack/rfa-pack" ]; then
+  "$here/demo-content.sh" "$game" "$build/tools/rfa-pack/rfa-pack"
+fi
+echo "Demo installation ready in $game"

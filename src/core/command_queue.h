@@ -1,0 +1,69 @@
+// The command queue: 64 slots of Commands kept in the order they were queued, taken one at a
+// time by the worker thread. Producers are the user-interface thread (timers, sockets, the
+// window) and the worker itself; the mutex is held only to fill, scan or take a slot, never
+// while a Command executes, so a producer never waits long and never needs to pump messages.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string_view>
+
+#include "log/event_log.h"
+#include "platform/clock.h"
+
+namespace varnholt {
+
+constexpr uint32_t kQuitCommand = 1;
+constexpr size_t kQueueSlots = 64;
+constexpr size_t kCommandTextSize = 256;
+
+struct Command {
+  uint32_t code = 0;  // 0 marks an empty slot
+  char text[kCommandTextSize] = {};
+  int32_t number = 0;
+  int64_t due = 0;      // calendar seconds at which it becomes executable
+  uint64_t queued = 0;  // monotonic ms at queueing, for the timing line
+};
+
+class CommandQueue {
+ public:
+  CommandQueue(const Clock& clock, EventLog& log);
+
+  // Appends a Command, executable `delay` seconds from now. False only when the worker has
+  // stopped (or a quit is pending); a Command dropped because the queue is full still
+  // returns true, as producers cannot do anything about it.
+  bool QueueCommand(uint32_t code, std::string_view text, int32_t number, int delay);
+  // The same, but adds nothing when a Command with the same code is queued already (the
+  // worker is signalled either way).
+  bool QueueUniqueCommand(uint32_t code, std::string_view text, int32_t number, int delay);
+
+  // Worker side. Blocks until signalled (auto-reset) or stopped.
+  void WaitForSignal();
+  // Takes the oldest Command that is due. A quit request that found the queue full is
+  // delivered here once nothing executable is left.
+  bool TakeExecutable(Command* command);
+  // Wakes the worker without queueing anything.
+  void Signal();
+
+  void Stop();
+  bool Stopped() const { return stopped_.load(); }
+  size_t Count() const;
+  // A copy of the slots, for inspection.
+  void Snapshot(Command (&slots)[kQueueSlots]) const;
+
+ private:
+  bool Queue(uint32_t code, std::string_view text, int32_t number, int delay, bool unique);
+
+  const Clock& clock_;
+  EventLog& log_;
+  mutable std::mutex mutex_;
+  std::condition_variable signal_cv_;
+  bool signalled_ = false;
+  std::atomic<bool> stopped_{false};
+  bool quit_pending_ = false;  // a quit that found no free slot
+  Command slots_[kQueueSlots];
+};
+
+}  // namespace varnholt

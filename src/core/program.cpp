@@ -1,0 +1,125 @@
+#include "core/program.h"
+
+#include <lzo/lzoconf.h>
+
+#include <cstdarg>
+
+#include "log/error_text.h"
+#include "platform/crash_report.h"
+#include "platform/files.h"
+#include "platform/last_error.h"
+
+namespace varnholt {
+namespace {
+
+constexpr const char* kSettingsSubfolder = "Mods/ashfront/Settings";
+constexpr const char* kSupportAddress = "support@varnholt.example";
+
+}  // namespace
+
+Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
+                 MessagePresenter& presenter, FrontEnd& front_end)
+    : setup_(std::move(setup)),
+      clock_(clock),
+      loop_(loop),
+      presenter_(presenter),
+      front_end_(front_end),
+      game_folder_(setup_.game_folder),
+      settings_folder_(JoinPath(game_folder_, kSettingsSubfolder)),
+      log_(game_folder_, clock),
+      queue_(clock, log_),
+      worker_(queue_, log_, clock, [this](const Command& c) { DispatchCommand(c); }),
+      channel_(setup_.runtime_folder),
+      server_(game_folder_, log_, clock) {
+  log_.SetPresenter(&presenter_);
+}
+
+Program::~Program() {
+  // The worker must be gone before the state it uses is freed.
+  if (worker_started_) {
+    queue_.QueueCommand(kQuitCommand, "", 0, 0);
+    queue_.Stop();
+    worker_.Join();
+  }
+}
+
+int Program::Run() {
+  if (!Initialise()) return exit_code_;
+  return loop_.Run();
+}
+
+bool Program::Fatal(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = FormatTextV(kMaxMessageText, format, args);
+  va_end(args);
+  log_.ShowMessage(kMessageError, "%s", text.c_str());
+  exit_code_ = 1;
+  return false;
+}
+
+bool Program::Initialise() {
+  // The queue exists already (it is a member); start its worker.
+  if (!worker_.Start()) {
+    return Fatal("Couldn't create worker thread! %s", ErrorText(GetLastErrorCode()));
+  }
+  worker_started_ = true;
+  ClearLastError();
+  if (!InitialiseInstance()) {
+    if (GetLastErrorCode() != 0) {
+      Fatal("Couldn't initialise Varnholt! %s", ErrorText(GetLastErrorCode()));
+    }
+    return false;
+  }
+  return true;
+}
+
+bool Program::InitialiseInstance() {
+  CrashReportConfig crash;
+  crash.log_path = log_.LogPath();
+  crash.banner = kProgramBanner;
+  crash.support_address = kSupportAddress;
+  InstallCrashReport(crash);
+  if (lzo_init() != LZO_E_OK) {
+    Fatal("Couldn't initialise the compression library!");
+    ClearLastError();
+    return false;
+  }
+  if (!OpenInstanceChannel()) {
+    Fatal("Couldn't register Varnholt messages!");
+    ClearLastError();
+    return false;
+  }
+  return MainInitialisation();
+}
+
+bool Program::OpenInstanceChannel() {
+  if (!channel_.Open()) return false;
+  loop_.WatchSocket(channel_.fd(), kSocketRead, [this](int, SocketEvent) {
+    InstancePacket packet;
+    while (channel_.Receive(&packet)) HandleInstanceMessage(packet);
+  });
+  return true;
+}
+
+void Program::DispatchCommand(const Command& command) {
+  busy_ = true;
+  uint32_t n = command.code - 0xB00B0000u;
+  if (n == 1) MonitorTick();
+  busy_ = false;
+}
+
+void Program::MonitorTick() {
+  // The monitor's checks are added with the supervisor; the tick itself keeps the worker
+  // waking regularly, which delayed Commands rely on.
+}
+
+void Program::StartTimers() {
+  monitor_timer_ = loop_.StartTimer(30 * 1000, [this] {
+    queue_.QueueUniqueCommand(0xB00B0001, "", 0, 0);
+  });
+}
+
+void Program::OnShutdownSignal(int /*signal*/) { ShutdownProgram(); }
+
+}  // namespace varnholt

@@ -1,0 +1,133 @@
+// The program object: owns every subsystem's state for the whole run, runs start-up in its
+// fixed order, coordinates with other running instances and shuts down in order. Start-up,
+// shutdown and the instance messages run on the user-interface thread (the thread that runs
+// the event loop); Commands run on the worker.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/command_line.h"
+#include "core/command_queue.h"
+#include "core/program_options.h"
+#include "core/worker.h"
+#include "log/event_log.h"
+#include "platform/clock.h"
+#include "platform/event_loop.h"
+#include "platform/instance_channel.h"
+#include "supervisor/server_process.h"
+
+namespace varnholt {
+
+// What the front end (a window, or nothing when headless) does for start-up and shutdown.
+class FrontEnd {
+ public:
+  virtual ~FrontEnd() = default;
+  // Builds the main window and its pages; false when it cannot.
+  virtual bool CreateMainWindow() { return true; }
+  virtual void SetStartButtonText(const char* /*text*/) {}
+  virtual void DestroyWindows() {}
+};
+
+struct ProgramSetup {
+  std::string game_folder;               // the working folder at start-up
+  std::vector<std::string> arguments;    // the words after the program name
+  std::string runtime_folder;            // where instance sockets live
+  bool headless = false;
+};
+
+class Program {
+ public:
+  Program(ProgramSetup setup, const Clock& clock, EventLoop& loop, MessagePresenter& presenter,
+          FrontEnd& front_end);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // The entry point: initialise, run the loop, return the exit code.
+  int Run();
+  // Everything up to the loop; false means the program ends with ExitCode().
+  bool Initialise();
+  int ExitCode() const { return exit_code_; }
+
+  // Ends the run; the loop returns `exit_code`.
+  void ShutdownProgram(int exit_code = 0);
+  // A shutdown signal (SIGTERM, SIGINT) arrived.
+  void OnShutdownSignal(int signal);
+
+  // Instance messages.
+  void HandleInstanceMessage(const InstancePacket& packet);
+
+  EventLog& Log() { return log_; }
+  CommandQueue& Queue() { return queue_; }
+  ServerProcess& Server() { return server_; }
+  const CommandLine& Options() const { return command_line_; }
+  const std::string& GameFolder() const { return game_folder_; }
+  const std::string& SettingsFolder() const { return settings_folder_; }
+  const std::vector<uint32_t>& Interfaces() const { return interfaces_; }
+
+ private:
+  // Instance initialisation.
+  bool InitialiseInstance();
+  bool OpenInstanceChannel();
+  // Main initialisation, one function per step in start-up order.
+  bool MainInitialisation();
+  void DeriveFolders();
+  void WriteOwnPid();
+  bool DetermineSystemVersion();
+  bool ReadOptions();
+  bool ParseArguments();
+  void DetectDedicatedMode();
+  bool CheckServerExecutable();
+  void DetectPunkBuster();
+  void EnsureSettingsFiles();
+  void EnsurePlayerMenu();
+  bool CheckSettingsFolder();
+  bool CheckWritable(const char* name, const char* message);
+  bool CheckModFolder();
+  void WarnAboutUserFolders();
+  void DeleteKickList();
+  bool DetectInterfaces();
+  bool BuildUserInterface();
+  void CreateSaveFolders();
+  void DetectRunningServer();
+  bool CoordinateInstances();
+  void AdoptOrStartServer();
+  void StartTimers();
+
+  bool Fatal(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void DispatchCommand(const Command& command);
+  void MonitorTick();
+
+  ProgramSetup setup_;
+  const Clock& clock_;
+  EventLoop& loop_;
+  MessagePresenter& presenter_;
+  FrontEnd& front_end_;
+
+  std::string game_folder_;
+  std::string settings_folder_;
+  EventLog log_;
+  ProgramOptions options_;
+  CommandLine command_line_;
+  CommandQueue queue_;
+  Worker worker_;
+  InstanceChannel channel_;
+  ServerProcess server_;
+
+  std::string os_text_;
+  int os_version_code_ = 0;
+  bool dedicated_mode_ = true;
+  bool punkbuster_installed_ = false;
+  std::vector<uint32_t> interfaces_;
+  EventLoop::TimerId monitor_timer_ = 0;
+  std::atomic<bool> busy_{false};
+  bool shutting_down_ = false;
+  bool worker_started_ = false;
+  int exit_code_ = 1;
+};
+
+}  // namespace varnholt

@@ -1,0 +1,61 @@
+// The orderly shutdown and the messages between running instances.
+#include "core/program.h"
+#include "platform/files.h"
+
+namespace varnholt {
+
+void Program::ShutdownProgram(int exit_code) {
+  if (shutting_down_) return;
+  shutting_down_ = true;
+  if (command_line_.exit_stops_server && server_.ServerRunning()) {
+    server_.StopServer();
+    log_.LogMessage(kSoundNone, "Server stopped due to exit.");
+  }
+  if (monitor_timer_ != 0) loop_.StopTimer(monitor_timer_);
+  monitor_timer_ = 0;
+  if (worker_started_) {
+    queue_.QueueCommand(kQuitCommand, "", 0, 0);
+    worker_.WaitForExit(3000);
+  }
+  log_.LogMessage(kSoundNone, "Exited");
+  WriteProgramOptions(JoinPath(game_folder_, "Varnholt.ini"), options_);
+  front_end_.DestroyWindows();
+  if (channel_.fd() >= 0) loop_.UnwatchSocket(channel_.fd());
+  channel_.Close();
+  exit_code_ = exit_code;
+  loop_.Quit(exit_code);
+}
+
+void Program::HandleInstanceMessage(const InstancePacket& packet) {
+  if (packet.sender == channel_.id()) return;
+  int32_t own = server_.ServerPid();
+  switch (packet.message) {
+    case kVrnhQuery:
+      channel_.Broadcast(kVrnhReply, own);
+      break;
+    case kVrnhReply:
+      // A reply about no server (pid 0) says nothing about ours.
+      if (packet.pid != 0 && packet.pid == own && !shutting_down_) {
+        if (monitor_timer_ != 0) loop_.StopTimer(monitor_timer_);
+        monitor_timer_ = 0;
+        log_.ShowMessage(kMessageError,
+                         "Another instance of Varnholt is already monitoring this server.");
+        ShutdownProgram(1);
+      }
+      break;
+    case kVrnhQuit:
+      if (packet.pid != 0 && packet.pid == own && !shutting_down_) {
+        if (server_.StopServer()) {
+          log_.LogMessage(kSoundNone, "Server stopped via command-line option");
+        } else {
+          log_.LogMessage(kSoundNone, "Couldn't stop server via command-line option!");
+        }
+        ShutdownProgram();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace varnholt

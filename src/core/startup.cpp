@@ -1,0 +1,267 @@
+// Start-up of the program, in its fixed order; each step is one function.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "autoadmin/player_menu_default.h"
+#include "core/program.h"
+#include "log/error_text.h"
+#include "platform/files.h"
+#include "platform/interfaces.h"
+#include "platform/last_error.h"
+#include "platform/processes.h"
+#include "platform/system_info.h"
+
+namespace varnholt {
+namespace {
+
+constexpr const char* kSettingsFiles[] = {
+    "Varnholt.con",      "ServerMapList.con",  "ServerSettings.con", "ServerAutoexec.con",
+    "BanList.con",       "ServerBanList.con",  "UserAccess.con",     "ServerSchedule.con",
+    "Announcements.con", "BannedWords.con",    "Maps.con",           "Mods.con",
+};
+
+}  // namespace
+
+bool Program::MainInitialisation() {
+  DeriveFolders();
+  WriteOwnPid();
+  if (!DetermineSystemVersion()) return false;
+  if (!ReadOptions()) return false;
+  if (!ParseArguments()) return false;
+  DetectDedicatedMode();
+  if (!CheckServerExecutable()) return false;
+  DetectPunkBuster();
+  EnsureSettingsFiles();
+  EnsurePlayerMenu();
+  if (!CheckSettingsFolder()) return false;
+  if (!CheckWritable("ServerSettings.con",
+                     "Couldn't open ServerSettings.con file for writing!\n%s\nVarnholt must have "
+                     "write access to this file, check file permissions and attributes.")) {
+    return false;
+  }
+  if (!CheckWritable("ServerAutoexec.con",
+                     "Couldn't open ServerAutoexec.con file for writing!\n%s\n\nVarnholt must "
+                     "have write access to this file, check file permissions and attributes.")) {
+    return false;
+  }
+  if (!CheckModFolder()) return false;
+  WarnAboutUserFolders();
+  DeleteKickList();
+  if (!DetectInterfaces()) return false;
+  if (!BuildUserInterface()) return false;
+  CreateSaveFolders();
+  DetectRunningServer();
+  if (!CoordinateInstances()) return false;
+  AdoptOrStartServer();
+  StartTimers();
+  return true;
+}
+
+void Program::DeriveFolders() {
+  // Both are fixed at construction from the working folder; nothing more to do here.
+}
+
+void Program::WriteOwnPid() {
+  // Nothing reads this file; a failure to write it is ignored.
+  WriteWholeFile(JoinPath(game_folder_, "vrnh.pid"), std::to_string(OwnProcessId()) + "\n");
+}
+
+bool Program::DetermineSystemVersion() {
+  if (!GetSystemVersionText(&os_text_, &os_version_code_)) {
+    return Fatal("Couldn't determine the Windows version!");
+  }
+  log_.LogMessage(kSoundNone, "%s", kProgramBanner);
+  log_.LogMessage(kSoundNone, "Started under %s", os_text_.c_str());
+  return true;
+}
+
+bool Program::ReadOptions() {
+  if (!ReadProgramOptions(JoinPath(game_folder_, "Varnholt.ini"), &options_)) {
+    return Fatal("Couldn't read program options file!");
+  }
+  log_.SetErrorLog(options_.ErrorLog != 0);
+  log_.SetGuiSounds(options_.GUISounds != 0);
+  return true;
+}
+
+bool Program::ParseArguments() {
+  command_line_ = ParseCommandLine(setup_.arguments, os_version_code_);
+  log_.SetQuiet(command_line_.quiet || setup_.headless);
+  if (command_line_.show_usage) {
+    log_.ShowMessage(kMessageInformation, "%s", kUsageText);
+    exit_code_ = 0;
+    ClearLastError();
+    return false;
+  }
+  if (command_line_.above_normal_refused) {
+    log_.ShowMessage(kMessageInformation,
+                     "The \"above normal\" process priority is only supported under Windows "
+                     "2000 or higher.");
+  }
+  worker_.SetTiming(command_line_.timing);
+  return true;
+}
+
+void Program::DetectDedicatedMode() {
+  dedicated_mode_ = !FileExists(FindPathNoCase(game_folder_, "BlackScreen.exe"));
+}
+
+bool Program::CheckServerExecutable() {
+  if (FileExists(ServerExecutablePath(game_folder_))) return true;
+  Fatal("Couldn't find the AshFront server executable file!\nVarnholt.exe must reside in the "
+        "same folder as ashfront_w32ded.exe or ashfront.exe.");
+  ClearLastError();
+  return false;
+}
+
+void Program::DetectPunkBuster() {
+  punkbuster_installed_ = FileExists(FindPathNoCase(game_folder_, "pb/pbsv.dll"));
+  if (!punkbuster_installed_) {
+    log_.LogMessage(kSoundNone,
+                    "WARNING: PunkBuster is not installed on this server. All PunkBuster controls "
+                    "in Varnholt will have no effect until PunkBuster is installed.");
+  }
+}
+
+void Program::EnsureSettingsFiles() {
+  // The settings folder is looked up ignoring case, as installations copied from Windows vary.
+  settings_folder_ = FindPathNoCase(game_folder_, "Mods/ashfront/Settings");
+  for (const char* name : kSettingsFiles) {
+    EnsureFile(FindPathNoCase(settings_folder_, name), EnsureMode::kCreateIfMissing);
+  }
+  EnsureFile(FindPathNoCase(game_folder_, "pb/pbbans.dat"), EnsureMode::kCreateIfMissing);
+}
+
+void Program::EnsurePlayerMenu() {
+  std::string path = FindPathNoCase(settings_folder_, "PlayerMenu.con");
+  // An old installation shipped a 20-byte stub in place of the menu.
+  if (FileExists(path) && FileSize(path) != 20) return;
+  EnsureFile(path, EnsureMode::kTruncate);
+  WriteWholeFile(path, DefaultPlayerMenuText());
+}
+
+bool Program::CheckSettingsFolder() {
+  if (FolderHasEntries(settings_folder_)) return true;
+  Fatal("Couldn't find the server settings folder!\n%s\nVerify the server application is "
+        "correctly installed.",
+        JoinPath(settings_folder_, "*.*").c_str());
+  ClearLastError();
+  return false;
+}
+
+bool Program::CheckWritable(const char* name, const char* message) {
+  std::string path = FindPathNoCase(settings_folder_, name);
+  int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd >= 0) {
+    close(fd);
+    return true;
+  }
+  SetLastErrorFromErrno(errno);
+  Fatal(message, ErrorText(GetLastErrorCode()));
+  ClearLastError();
+  return false;
+}
+
+bool Program::CheckModFolder() {
+  if (FileExists(FindPathNoCase(game_folder_, "Mods/ashfront/init.con"))) return true;
+  Fatal("Couldn't detect a valid AshFront mod folder! Verify the server application is correctly "
+        "installed.");
+  ClearLastError();
+  return false;
+}
+
+void Program::WarnAboutUserFolders() {
+  const char* profile = getenv("USERPROFILE");
+  if (profile == nullptr || profile[0] == '\0') profile = getenv("HOME");
+  if (profile != nullptr && profile[0] != '\0' &&
+      FolderHasEntries(FindPathNoCase(profile, "Ashfront"))) {
+    log_.ShowMessage(kMessageInformation,
+                     "WARNING: \"Ashfront\" folder exists in User Profile folder! The files in "
+                     "this folder will interfere with the operation of your server and should be "
+                     "deleted.");
+  }
+  std::string documents = DocumentsFolder();
+  if (!documents.empty() && FolderHasEntries(FindPathNoCase(documents, "Ashfront"))) {
+    log_.ShowMessage(kMessageInformation,
+                     "WARNING: \"Ashfront\" folder exists in My Documents folder! The files in "
+                     "this folder will interfere with the operation of your server and should be "
+                     "deleted.");
+  }
+  ClearLastError();
+}
+
+void Program::DeleteKickList() {
+  // The auto-admin kick list starts empty every run.
+  unlink(FindPathNoCase(settings_folder_, "KickList.con").c_str());
+}
+
+bool Program::DetectInterfaces() {
+  size_t reported = 0;
+  if (!DetectInterfaceAddresses(&interfaces_, &reported)) {
+    Fatal("No active IP network interfaces could be detected on this system!\nVarnholt requires "
+          "at least one active interface to launch a server.");
+    ClearLastError();
+    return false;
+  }
+  if (reported > kMaxInterfaces) {
+    log_.LogMessage(kSoundNone, "Maximum number of IP interfaces exceeded! (%i)",
+                    static_cast<int>(kMaxInterfaces));
+  }
+  return true;
+}
+
+bool Program::BuildUserInterface() {
+  if (front_end_.CreateMainWindow()) return true;
+  Fatal("Couldn't create a child dialog! %s", ErrorText(GetLastErrorCode()));
+  ClearLastError();
+  return false;
+}
+
+void Program::CreateSaveFolders() {
+  CreateFolders(JoinPath(FindPathNoCase(game_folder_, "Mods/ashfront"), "save/GameModeSettings"));
+}
+
+void Program::DetectRunningServer() {
+  std::string text;
+  int32_t pid = 0;
+  if (ReadWholeFile(FindPathNoCase(game_folder_, "ashfront.pid"), &text, 4096)) {
+    pid = static_cast<int32_t>(atoi(text.c_str()));
+  } else {
+    pid = kAnyPid;
+    if (!server_.FindServerProcess(&pid)) pid = 0;
+  }
+  server_.SetServerPid(pid);
+}
+
+bool Program::CoordinateInstances() {
+  int32_t pid = server_.ServerPid();
+  if (pid == 0) return true;
+  if (command_line_.stop) {
+    channel_.Broadcast(kVrnhQuit, pid);
+    exit_code_ = 1;
+    ClearLastError();
+    return false;
+  }
+  channel_.Broadcast(kVrnhQuery, pid);
+  return true;
+}
+
+void Program::AdoptOrStartServer() {
+  int32_t pid = server_.ServerPid();
+  ClearLastError();
+  if (pid != 0 && server_.FindServerProcess(&pid)) {
+    server_.SetServerPid(pid);
+    server_.SetServerRunning(true);
+    front_end_.SetStartButtonText("Stop");
+    log_.LogMessage(kSoundNone, "Server is already running, monitoring enabled.");
+    return;
+  }
+  if (GetLastErrorCode() == 0 && command_line_.start && !command_line_.stop) {
+    // Launching comes with the supervisor; until then the option is reported as not done.
+    log_.LogMessage(kSoundNone, "Couldn't start server via command-line option!");
+  }
+}
+
+}  // namespace varnholt

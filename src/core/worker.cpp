@@ -1,0 +1,62 @@
+#include "core/worker.h"
+
+#include <system_error>
+
+#include "platform/last_error.h"
+
+namespace varnholt {
+
+Worker::Worker(CommandQueue& queue, EventLog& log, const Clock& clock, Dispatch dispatch)
+    : queue_(queue), log_(log), clock_(clock), dispatch_(std::move(dispatch)) {}
+
+Worker::~Worker() { Join(); }
+
+bool Worker::Start() {
+  try {
+    thread_ = std::thread([this] { Run(); });
+  } catch (const std::system_error& e) {
+    SetLastErrorFromErrno(e.code().value());
+    return false;
+  }
+  return true;
+}
+
+void Worker::Run() {
+  while (!queue_.Stopped()) {
+    queue_.WaitForSignal();
+    Command command;
+    // Drain every executable Command before waiting again.
+    while (queue_.TakeExecutable(&command)) {
+      if (command.code == kQuitCommand) {
+        queue_.Stop();
+        break;
+      }
+      uint64_t start = clock_.MonotonicMs();
+      dispatch_(command);
+      if (timing_) {
+        uint64_t end = clock_.MonotonicMs();
+        log_.LogMessage(kSoundNone, "DEBUG: Processed command %lX (queue %lu ms, execution %lu ms).",
+                        static_cast<unsigned long>(command.code),
+                        static_cast<unsigned long>(start - command.queued),
+                        static_cast<unsigned long>(end - start));
+      }
+    }
+  }
+  {
+    std::lock_guard<std::mutex> lock(exit_mutex_);
+    exited_ = true;
+  }
+  exit_cv_.notify_all();
+}
+
+bool Worker::WaitForExit(uint32_t timeout_ms) {
+  if (!thread_.joinable()) return true;
+  std::unique_lock<std::mutex> lock(exit_mutex_);
+  return exit_cv_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return exited_; });
+}
+
+void Worker::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+}  // namespace varnholt

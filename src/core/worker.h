@@ -1,0 +1,45 @@
+// The worker thread: takes Commands from the queue one at a time, in order of queueing among
+// those that are due, and hands each to the dispatcher. It is the only thread that executes
+// Commands.
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "core/command_queue.h"
+
+namespace varnholt {
+
+class Worker {
+ public:
+  using Dispatch = std::function<void(const Command&)>;
+
+  Worker(CommandQueue& queue, EventLog& log, const Clock& clock, Dispatch dispatch);
+  ~Worker();
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+
+  void SetTiming(bool on) { timing_ = on; }
+  bool Start();
+  // Waits at most `timeout_ms` for the thread to end; true when it has ended.
+  bool WaitForExit(uint32_t timeout_ms);
+  // Waits for the thread to end, however long it takes (before its data is freed).
+  void Join();
+
+ private:
+  void Run();
+
+  CommandQueue& queue_;
+  EventLog& log_;
+  const Clock& clock_;
+  Dispatch dispatch_;
+  std::atomic<bool> timing_{false};
+  std::thread thread_;
+  std::mutex exit_mutex_;
+  std::condition_variable exit_cv_;
+  bool exited_ = false;
+};
+
+}  // namespace varnholt

@@ -1,0 +1,129 @@
+#include "platform/crash_report.h"
+
+#include <dlfcn.h>
+#include <execinfo.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <ucontext.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace varnholt {
+namespace {
+
+// A signal handler can only reach fixed storage: these are written once at installation,
+// before any handler can run, and only read afterwards.
+struct CrashState {
+  char log_path[4096];
+  char banner[128];
+  char support[256];
+  char alt_stack[64 * 1024];
+};
+CrashState g_crash;  // NOLINT: read-only after InstallCrashReport
+
+void WriteLine(int fd, const char* text) {
+  char line[1200];
+  time_t now = time(nullptr);
+  tm local{};
+  localtime_r(&now, &local);
+  char date[16] = "";
+  char clock_text[16] = "";
+  strftime(date, sizeof date, "%x", &local);
+  strftime(clock_text, sizeof clock_text, "%H:%M:%S", &local);
+  int n = snprintf(line, sizeof line, "%s %s : %s\r\n", date, clock_text, text);
+  if (n > 0) {
+    ssize_t ignored = write(fd, line, static_cast<size_t>(n) < sizeof line ? n : sizeof line - 1);
+    (void)ignored;
+  }
+}
+
+void OnFatalSignal(int signo, siginfo_t* info, void* context) {
+  int fd = open(g_crash.log_path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) fd = STDERR_FILENO;
+  char text[1024];
+  char dashes[88];
+  memset(dashes, '-', 87);
+  dashes[87] = '\0';
+  WriteLine(fd, dashes);
+  snprintf(text, sizeof text,
+           "Please send the information below by e-mail to %s, with a description of what "
+           "happened.",
+           g_crash.support);
+  WriteLine(fd, text);
+  WriteLine(fd, g_crash.banner);
+  snprintf(text, sizeof text, "Exception address: 0x%0lx",
+           reinterpret_cast<unsigned long>(info != nullptr ? info->si_addr : nullptr));
+  WriteLine(fd, text);
+  snprintf(text, sizeof text, "Exception code   : 0x%.8lX", static_cast<unsigned long>(signo));
+  WriteLine(fd, text);
+  unsigned long pc = 0;
+#if defined(__x86_64__)
+  const auto* uc = static_cast<const ucontext_t*>(context);
+  const greg_t* r = uc->uc_mcontext.gregs;
+  snprintf(text, sizeof text,
+           "EAX=%.8lX EBX=%.8lX ECX=%.8lX EDX=%.8lX EDI=%.8lX ESI=%.8lX EBP=%.8lX",
+           static_cast<unsigned long>(r[REG_RAX]), static_cast<unsigned long>(r[REG_RBX]),
+           static_cast<unsigned long>(r[REG_RCX]), static_cast<unsigned long>(r[REG_RDX]),
+           static_cast<unsigned long>(r[REG_RDI]), static_cast<unsigned long>(r[REG_RSI]),
+           static_cast<unsigned long>(r[REG_RBP]));
+  WriteLine(fd, text);
+  snprintf(text, sizeof text,
+           "ESP=%.8lX EIP=%.8lX EGS=%.8lX EFS=%.8lX EES=%.8lX EDS=%.8lX FLG=%.8lX",
+           static_cast<unsigned long>(r[REG_RSP]), static_cast<unsigned long>(r[REG_RIP]),
+           static_cast<unsigned long>((r[REG_CSGSFS] >> 16) & 0xFFFF),
+           static_cast<unsigned long>((r[REG_CSGSFS] >> 32) & 0xFFFF), 0ul, 0ul,
+           static_cast<unsigned long>(r[REG_EFL]));
+  WriteLine(fd, text);
+  pc = static_cast<unsigned long>(r[REG_RIP]);
+#else
+  (void)context;
+#endif
+  (void)pc;
+  WriteLine(fd, "Stack trace:");
+  void* frames[33];
+  int count = backtrace(frames, 33);
+  for (int i = 0; i < count; ++i) {
+    Dl_info dl{};
+    const char* symbol = "";
+    if (dladdr(frames[i], &dl) != 0) {
+      symbol = dl.dli_sname != nullptr ? dl.dli_sname : (dl.dli_fname != nullptr ? dl.dli_fname : "");
+    }
+    // Argument words are not recoverable from a 64-bit frame; they are shown as zero.
+    snprintf(text, sizeof text, "0x%.8lX : 0x%.8lX 0x%.8lX 0x%.8lX 0x%.8lX  %s",
+             reinterpret_cast<unsigned long>(frames[i]), 0ul, 0ul, 0ul, 0ul, symbol);
+    WriteLine(fd, text);
+  }
+  WriteLine(fd, dashes);
+  if (fd != STDERR_FILENO) close(fd);
+  _exit(1);
+}
+
+void CopyText(char* dst, size_t size, const std::string& src) {
+  snprintf(dst, size, "%s", src.c_str());
+}
+
+}  // namespace
+
+bool InstallCrashReport(const CrashReportConfig& config) {
+  CopyText(g_crash.log_path, sizeof g_crash.log_path, config.log_path);
+  CopyText(g_crash.banner, sizeof g_crash.banner, config.banner);
+  CopyText(g_crash.support, sizeof g_crash.support, config.support_address);
+  stack_t stack{};
+  stack.ss_sp = g_crash.alt_stack;
+  stack.ss_size = sizeof g_crash.alt_stack;
+  sigaltstack(&stack, nullptr);
+  struct sigaction action{};
+  action.sa_sigaction = OnFatalSignal;
+  action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  bool ok = true;
+  for (int signo : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
+    ok = sigaction(signo, &action, nullptr) == 0 && ok;
+  }
+  return ok;
+}
+
+}  // namespace varnholt

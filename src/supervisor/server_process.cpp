@@ -1,0 +1,80 @@
+#include "supervisor/server_process.h"
+
+#include <sys/wait.h>
+#include <time.h>
+
+#include <vector>
+
+#include "log/error_text.h"
+#include "platform/files.h"
+#include "platform/last_error.h"
+#include "platform/processes.h"
+
+namespace varnholt {
+
+std::string ServerExecutablePath(const std::string& game_folder) {
+  return FindPathNoCase(game_folder, kServerExecutable);
+}
+
+ServerProcess::ServerProcess(std::string game_folder, EventLog& log, const Clock& clock)
+    : game_folder_(std::move(game_folder)), log_(log), clock_(clock) {}
+
+bool ServerProcess::FindServerProcess(int32_t* pid) {
+  std::vector<ProcessInfo> processes;
+  if (!ListProcesses(&processes)) {
+    log_.LogMessage(kSoundNone, "Couldn't take a process snapshot! %s",
+                    ErrorText(GetLastErrorCode()));
+    return false;
+  }
+  std::string executable = ServerExecutablePath(game_folder_);
+  for (const ProcessInfo& p : processes) {
+    // Zombies have no executable any more and are not a running server.
+    if (p.state == 'Z' || !ProcessRunsFile(p.pid, executable)) continue;
+    if (*pid == kAnyPid || p.pid == *pid) {
+      *pid = p.pid;
+      return true;
+    }
+    if (p.parent == *pid) {
+      *pid = p.pid;
+      return true;
+    }
+  }
+  ClearLastError();
+  return false;
+}
+
+bool ServerProcess::TerminateServer(int32_t pid) {
+  if (pid <= 0) return false;
+  log_.LogMessage(kSoundNone, "Terminating server with extreme prejudice!\n");
+  return KillProcess(pid);
+}
+
+bool ServerProcess::WaitForExit(int32_t pid, uint32_t timeout_ms) {
+  // Counted in real 50 ms pauses, so an injected clock cannot stretch the wait.
+  for (uint32_t waited = 0;; waited += 50) {
+    // Reap it if it is our child, so it does not linger as a zombie.
+    waitpid(pid, nullptr, WNOHANG);
+    char state = ProcessState(pid);
+    if (state == '\0' || state == 'Z') return true;
+    if (waited >= timeout_ms) return false;
+    timespec pause{0, 50 * 1000 * 1000};
+    nanosleep(&pause, nullptr);
+  }
+}
+
+bool ServerProcess::StopServer() {
+  server_running_ = false;
+  int32_t pid = server_pid_;
+  bool asked = console_quit_ ? console_quit_() : false;
+  if (!asked && pid > 0) asked = AskProcessToEnd(pid);
+  if (asked && pid > 0) WaitForExit(pid, 4000);
+  int32_t found = pid;
+  if (pid > 0 && FindServerProcess(&found)) {
+    TerminateServer(found);
+    WaitForExit(found, 1000);
+  }
+  log_.LogMessage(kSoundNone, "Server stopped");
+  return true;
+}
+
+}  // namespace varnholt
