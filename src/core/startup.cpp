@@ -88,7 +88,7 @@ bool Program::ReadOptions() {
 
 bool Program::ParseArguments() {
   command_line_ = ParseCommandLine(setup_.arguments, os_version_code_);
-  log_.SetQuiet(command_line_.quiet || setup_.headless);
+  log_.SetQuiet(command_line_.quiet);
   if (command_line_.show_usage) {
     log_.ShowMessage(kMessageInformation, "%s", kUsageText);
     exit_code_ = 0;

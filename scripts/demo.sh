@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, lays out the demo installation and runs varnholtd in it
+# (Ctrl-C or SIGTERM stops it in order). Pass -start to have it launch the game server.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+game=${DEMO_DIR:-$root/demo-install}
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_BUILD_TESTS=OFF -DVARNHOLT_BUILD_BENCH=OFF
+cmake --build "$build" -j "$(nproc)" --target varnholtd $(cmake --build "$build" --target help | grep -oE '^(ashfront-sim|rfa-pack):' | tr -d ':' || true)
+"$root/scripts/make-demo.sh" "$game" "$build"
+cd "$game"
+echo "Running varnholtd in $game (log: $game/Varnholt.log)"
+exec "$build/app/varnholtd" "${@:--start}"

@@ -1,0 +1,183 @@
+// Whole-program runs of varnholtd in temporary game folders.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/child_process.h"
+#include "support/temp_folder.h"
+
+namespace varnholt {
+namespace {
+
+using testing::ChildProcess;
+using testing::ReadFileText;
+using testing::TempFolder;
+using testing::WaitUntil;
+
+class VarnholtdTest : public ::testing::Test {
+ protected:
+  VarnholtdTest() { std::filesystem::create_directories(runtime_.path()); }
+
+  // A minimal installation: the server executable, the mod folder with init.con.
+  void MakeInstallation(const TempFolder& game) {
+    game.Write("Mods/ashfront/init.con", "game.setModName \"ashfront\"\r\n");
+    game.Write("Mods/ashfront/Settings/.keep", "");
+    InstallServer(game);
+  }
+  // The server executable is a copy of sleep: a real process recognised by its file.
+  void InstallServer(const TempFolder& game) {
+    std::filesystem::copy_file("/bin/sleep", game.Sub("ashfront_w32ded.exe"),
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+
+  bool StartDaemon(ChildProcess* child, const TempFolder& game, std::vector<std::string> args,
+                   const std::string& stderr_name = "stderr.txt") {
+    return child->Start(VARNHOLTD_PATH, args, game.path(),
+                        {"XDG_RUNTIME_DIR=" + runtime_.path(), "TZ=UTC"}, game.Sub(stderr_name));
+  }
+
+  int RunToEnd(const TempFolder& game, std::vector<std::string> args) {
+    ChildProcess child;
+    EXPECT_TRUE(StartDaemon(&child, game, std::move(args)));
+    int code = -1;
+    EXPECT_TRUE(child.Wait(10000, &code));
+    return code;
+  }
+
+  static bool LogHas(const TempFolder& game, const std::string& text) {
+    return ReadFileText(game.Sub("Varnholt.log")).find(text) != std::string::npos;
+  }
+
+  TempFolder runtime_;
+};
+
+TEST_F(VarnholtdTest, StartUpFailuresReportTheirOwnMessageAndExitWithOne) {
+  {
+    TempFolder empty;
+    EXPECT_EQ(RunToEnd(empty, {}), 1);
+    std::string err = empty.Read("stderr.txt");
+    EXPECT_NE(err.find("Error: Couldn't find the AshFront server executable file!\nVarnholt.exe "
+                       "must reside in the same folder as ashfront_w32ded.exe or ashfront.exe."),
+              std::string::npos)
+        << err;
+    EXPECT_TRUE(LogHas(empty, "Started under Linux"));
+  }
+  {
+    TempFolder no_mod;
+    InstallServer(no_mod);
+    EXPECT_EQ(RunToEnd(no_mod, {}), 1);
+    EXPECT_TRUE(LogHas(no_mod, "Couldn't detect a valid AshFront mod folder! Verify the server "
+                               "application is correctly installed."));
+  }
+  {
+    TempFolder unwritable;
+    MakeInstallation(unwritable);
+    std::filesystem::create_directories(unwritable.Sub("Mods/ashfront/Settings/ServerAutoexec.con"));
+    EXPECT_EQ(RunToEnd(unwritable, {}), 1);
+    EXPECT_TRUE(LogHas(unwritable,
+                       "Couldn't open ServerAutoexec.con file for writing! Access is denied. (5)  "
+                       "Varnholt must have write access"));
+  }
+  {
+    TempFolder blocked;
+    InstallServer(blocked);
+    blocked.Write("Mods/ashfront/init.con", "");
+    blocked.Write("Mods/ashfront/Settings", "a file where the folder belongs");
+    EXPECT_EQ(RunToEnd(blocked, {}), 1);
+    EXPECT_TRUE(LogHas(blocked, "Couldn't find the server settings folder! "));
+  }
+}
+
+TEST_F(VarnholtdTest, UsageIsShownAndEndsWithoutError) {
+  TempFolder game;
+  MakeInstallation(game);
+  EXPECT_EQ(RunToEnd(game, {"/?"}), 0);
+  EXPECT_TRUE(LogHas(game, "Usage: Varnholt.exe -ip <ip> -port <port> -start -stop -abovenormal"));
+}
+
+TEST_F(VarnholtdTest, PreparesFilesAndShutsDownInOrderOnSigterm) {
+  TempFolder game;
+  MakeInstallation(game);
+  game.Write("Mods/ashfront/Settings/PlayerMenu.con", std::string(20, 'x'));
+  game.Write("Mods/ashfront/Settings/KickList.con", "old kicks");
+  ChildProcess daemon;
+  ASSERT_TRUE(StartDaemon(&daemon, game, {"-quiet"}));
+  ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(game.Sub("vrnh.pid")); }));
+  ASSERT_TRUE(WaitUntil([&] {
+    return std::filesystem::exists(game.Sub("Mods/ashfront/save/GameModeSettings"));
+  }));
+  daemon.Signal(SIGTERM);
+  int code = -1;
+  ASSERT_TRUE(daemon.Wait(10000, &code));
+  EXPECT_EQ(code, 0);
+  std::string log = game.Read("Varnholt.log");
+  EXPECT_NE(log.find(" : Ashfront Varnholt v2.0 beta 4g\r\n"), std::string::npos);
+  EXPECT_NE(log.find(" : Exited\r\n"), std::string::npos);
+  EXPECT_EQ(game.Read("vrnh.pid"), std::to_string(daemon.pid()) + "\n");
+  // The 20-byte stub was replaced by the default menu; the kick list is gone.
+  EXPECT_GT(std::filesystem::file_size(game.Sub("Mods/ashfront/Settings/PlayerMenu.con")), 1000u);
+  EXPECT_FALSE(std::filesystem::exists(game.Sub("Mods/ashfront/Settings/KickList.con")));
+  for (const char* name : {"Varnholt.con", "ServerSettings.con", "Mods.con", "UserAccess.con"}) {
+    EXPECT_TRUE(std::filesystem::exists(game.Sub(std::string("Mods/ashfront/Settings/") + name)))
+        << name;
+  }
+  EXPECT_TRUE(std::filesystem::exists(game.Sub("pb/pbbans.dat")));
+  EXPECT_NE(game.Read("Varnholt.ini").find("[settings]\r\nAdminMessages=1\r\n"), std::string::npos);
+}
+
+TEST_F(VarnholtdTest, PlayerMenuOfOtherSizesIsKept) {
+  TempFolder game;
+  MakeInstallation(game);
+  game.Write("Mods/ashfront/Settings/PlayerMenu.con", std::string(21, 'x'));
+  EXPECT_EQ(RunToEnd(game, {"-?"}), 0);  // the menu is prepared before the usage check ends
+  EXPECT_EQ(game.Read("Mods/ashfront/Settings/PlayerMenu.con"), std::string(21, 'x'));
+}
+
+TEST_F(VarnholtdTest, SecondInstanceLeavesAndStopReachesTheMonitoringInstance) {
+  TempFolder game;
+  MakeInstallation(game);
+  ChildProcess server;
+  ASSERT_TRUE(server.Start(game.Sub("ashfront_w32ded.exe"), {"1000"}, game.path()));
+
+  ChildProcess first;
+  ASSERT_TRUE(StartDaemon(&first, game, {"-quiet"}, "first.txt"));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(game, "Server is already running, monitoring enabled."); }));
+
+  // A second manager for the same server hears from the first and leaves.
+  ChildProcess second;
+  ASSERT_TRUE(StartDaemon(&second, game, {}, "second.txt"));
+  int code = -1;
+  ASSERT_TRUE(second.Wait(10000, &code));
+  EXPECT_EQ(code, 1);
+  EXPECT_NE(game.Read("second.txt").find("Another instance of Varnholt is already monitoring this server."),
+            std::string::npos);
+  EXPECT_TRUE(first.running());
+
+  // -stop asks the monitoring instance to stop the server; both programs end.
+  ChildProcess stopper;
+  ASSERT_TRUE(StartDaemon(&stopper, game, {"-stop"}, "stopper.txt"));
+  ASSERT_TRUE(stopper.Wait(10000, &code));
+  EXPECT_EQ(code, 1);
+  ASSERT_TRUE(first.Wait(10000, &code));
+  EXPECT_EQ(code, 0);
+  ASSERT_TRUE(server.Wait(5000));
+  EXPECT_TRUE(LogHas(game, "Server stopped via command-line option"));
+}
+
+TEST_F(VarnholtdTest, StopWithoutARunningServerDoesNothing) {
+  TempFolder game;
+  MakeInstallation(game);
+  ChildProcess daemon;
+  ASSERT_TRUE(StartDaemon(&daemon, game, {"-stop", "-quiet"}));
+  ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(game.Sub("Mods/ashfront/save")); }));
+  EXPECT_TRUE(daemon.running());
+  daemon.Signal(SIGINT);
+  int code = -1;
+  ASSERT_TRUE(daemon.Wait(10000, &code));
+  EXPECT_EQ(code, 0);
+}
+
+}  // namespace
+}  // namespace varnholt
