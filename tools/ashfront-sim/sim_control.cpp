@@ -1,0 +1,188 @@
+#include "sim_control.h"
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace varnholt::sim {
+namespace {
+
+constexpr size_t kMaxChatText = 200;
+
+[[noreturn]] void Crash() {
+  // No core file: a test that crashes the server on purpose should leave nothing behind.
+  struct rlimit none {
+    0, 0
+  };
+  setrlimit(RLIMIT_CORE, &none);
+  fprintf(stdout, "Crashing on request\n");
+  fflush(stdout);
+  abort();
+}
+
+}  // namespace
+
+void SplitWho(const std::string& text, std::string* who, std::string* rest) {
+  size_t start = text.find_first_not_of(' ');
+  if (start == std::string::npos) {
+    who->clear();
+    rest->clear();
+    return;
+  }
+  size_t end;
+  if (text[start] == '"') {
+    end = text.find('"', start + 1);
+    *who = text.substr(start + 1, end == std::string::npos ? end : end - start - 1);
+    if (end != std::string::npos) ++end;
+  } else {
+    end = text.find(' ', start);
+    *who = text.substr(start, end == std::string::npos ? end : end - start);
+  }
+  *rest = end == std::string::npos ? std::string() : text.substr(end);
+  size_t first = rest->find_first_not_of(' ');
+  *rest = first == std::string::npos ? std::string() : rest->substr(first);
+}
+
+SimControl::SimControl(ServerInfo& info, Roster& roster, Match& match, GameEvents& events,
+                       const Clock& clock)
+    : info_(info), roster_(roster), match_(match), events_(events), clock_(clock) {}
+
+bool SimControl::hung() const {
+  return hung_forever_ || clock_.MonotonicMs() < hung_until_ms_;
+}
+
+void SimControl::ApplyFault(const FaultPlan& plan, std::vector<std::string>* out) {
+  if (plan.kind == "crash") Crash();
+  if (plan.kind == "hang") {
+    int seconds = atoi(plan.argument.c_str());
+    if (seconds > 0) {
+      hung_forever_ = false;
+      hung_until_ms_ = clock_.MonotonicMs() + static_cast<uint64_t>(seconds) * 1000;
+      out->push_back("Hanging for " + std::to_string(seconds) + " seconds");
+    } else {
+      hung_forever_ = true;
+      out->push_back("Hanging");
+    }
+  } else if (plan.kind == "freeze") {
+    out->push_back("Stopping the process (continue it with SIGCONT)");
+    fflush(stdout);
+    raise(SIGSTOP);
+  } else if (plan.kind == "popup") {
+    std::string what;
+    popup_.Open(&what);
+    out->push_back(what);
+  } else if (plan.kind == "slow") {
+    slow_ms_ = std::max(0, std::min(atoi(plan.argument.c_str()), 60000));
+    out->push_back("Answering after " + std::to_string(slow_ms_) + " ms");
+  } else if (plan.kind == "refuse-login") {
+    refuse_login_ = plan.argument != "off" && plan.argument != "0";
+    out->push_back(refuse_login_ ? "Refusing console logins" : "Accepting console logins");
+  } else if (plan.kind == "quit") {
+    quit_requested_ = true;
+    out->push_back("Quitting");
+  }
+}
+
+void SimControl::Execute(const std::string& line, std::vector<std::string>* out) {
+  std::string command, argument;
+  SplitWho(line, &command, &argument);
+  if (command.empty()) return;
+  FaultPlan plan;
+  std::string error;
+  if (command == "crash" || command == "hang" || command == "freeze" || command == "popup" ||
+      command == "slow" || command == "refuse-login" || command == "quit") {
+    plan.kind = command;
+    plan.argument = argument;
+    ApplyFault(plan, out);
+  } else if (command == "unhang") {
+    hung_forever_ = false;
+    hung_until_ms_ = 0;
+    out->push_back("Answering again");
+  } else if (command == "close-popup") {
+    popup_.Close();
+    out->push_back("Error popup closed");
+  } else if (command == "chat" || command == "teamchat") {
+    Chat(argument, command == "teamchat", out);
+  } else if (command == "join") {
+    Join(argument, out);
+  } else if (command == "leave") {
+    Leave(argument, out);
+  } else if (command == "rejoin") {
+    for (const std::string& l : roster_.RejoinAll(info_.max_players, info_.punkbuster)) {
+      events_.ConsoleLine(l);
+      out->push_back(l);
+    }
+  } else if (command == "end-round") {
+    match_.EndRound();
+  } else if (command == "score") {
+    // score <who> <score> [kills] [deaths]
+    std::string who, rest;
+    SplitWho(argument, &who, &rest);
+    Player* p = FindPlayer(who);
+    if (p == nullptr) return out->push_back("No such player: " + who);
+    int score = 0, kills = p->kills, deaths = p->deaths;
+    if (sscanf(rest.c_str(), "%d %d %d", &score, &kills, &deaths) < 1) {
+      return out->push_back("Usage: score <who> <score> [kills] [deaths]");
+    }
+    p->score = score;
+    p->kills = kills;
+    p->deaths = deaths;
+  } else if (command == "ping") {
+    std::string who, rest;
+    SplitWho(argument, &who, &rest);
+    Player* p = FindPlayer(who);
+    if (p == nullptr) return out->push_back("No such player: " + who);
+    p->ping = std::max(0, std::min(atoi(rest.c_str()), 9999));
+  } else {
+    out->push_back("Unknown sim command: " + command);
+  }
+}
+
+Player* SimControl::FindPlayer(const std::string& who) {
+  if (who.size() > 1 && who[0] == '#') return roster_.FindById(atoi(who.c_str() + 1));
+  return roster_.FindByName(who);
+}
+
+void SimControl::Chat(const std::string& argument, bool team, std::vector<std::string>* out) {
+  std::string who, message;
+  SplitWho(argument, &who, &message);
+  Player* p = FindPlayer(who);
+  if (p == nullptr) return out->push_back("No such player: " + who);
+  message = message.substr(0, kMaxChatText);
+  char channel = team ? static_cast<char>('0' + p->team) : '0';
+  events_.ChatLine(channel, std::string(team ? "TEAM " : "ALL ") + p->name + ": " + message);
+}
+
+void SimControl::Join(const std::string& spec, std::vector<std::string>* out) {
+  Player p;
+  std::string error;
+  if (!ParsePlayerSpec(spec, &p, &error)) return out->push_back("Bad player: " + error);
+  std::string name = p.name;
+  switch (roster_.Join(p, info_.max_players, info_.punkbuster)) {
+    case JoinResult::kJoined:
+      events_.ConsoleLine(name + " joined the game");
+      out->push_back("Joined: " + name);
+      break;
+    case JoinResult::kBanned:
+      events_.ConsoleLine(name + " was refused: banned");
+      out->push_back("Refused (banned): " + name);
+      break;
+    default:
+      out->push_back("Refused (server full): " + name);
+      break;
+  }
+}
+
+void SimControl::Leave(const std::string& who, std::vector<std::string>* out) {
+  std::string name, rest;
+  SplitWho(who, &name, &rest);
+  Player* p = FindPlayer(name);
+  if (p == nullptr) return out->push_back("No such player: " + name);
+  std::string left;
+  roster_.Remove(p->id, &left);
+  events_.ConsoleLine(left + " left the game");
+}
+
+}  // namespace varnholt::sim
