@@ -39,7 +39,8 @@ void ArchiveWriter::AddStored(std::string name, std::string_view content) {
   entries_.push_back({std::move(name), size, size, std::string(content)});
 }
 
-bool ArchiveWriter::AddCompressed(std::string name, std::string_view content, uint32_t chunk_size) {
+bool ArchiveWriter::AddCompressed(std::string name, std::string_view content, uint32_t chunk_size,
+                                  bool store_if_larger) {
   if (chunk_size == 0 || chunk_size > kMaxChunkDecompressedLength) {
     SetLastErrorCode(kErrorInvalidParameter);
     return false;
@@ -60,7 +61,7 @@ bool ArchiveWriter::AddCompressed(std::string name, std::string_view content, ui
         {std::string(reinterpret_cast<char*>(out.get()), written), static_cast<uint32_t>(n)});
   }
   std::string block = BuildChunkBlock(chunks);
-  if (block.size() == content.size()) {
+  if (block.size() == content.size() || (store_if_larger && block.size() > content.size())) {
     AddStored(std::move(name), content);
     return true;
   }

@@ -26,10 +26,11 @@ class ArchiveWriter {
   void AddStored(std::string name, std::string_view content);
   // An entry compressed with LZO1X-1 in chunks of `chunk_size` bytes (1 to 32772). When the
   // compressed form happens to be exactly as long as the content, the entry is stored
-  // instead, because equal sizes are what marks a stored entry. Fails (last error set) on a
-  // bad chunk size or a compressor failure.
+  // instead, because equal sizes are what marks a stored entry; with `store_if_larger`, also
+  // when compression would not make it smaller. Fails (last error set) on a bad chunk size
+  // or a compressor failure.
   bool AddCompressed(std::string name, std::string_view content,
-                     uint32_t chunk_size = kDefaultArchiveChunkSize);
+                     uint32_t chunk_size = kDefaultArchiveChunkSize, bool store_if_larger = false);
   // A chunked entry made of the given chunks, for archives that exercise the reader.
   // `declared_size` goes into the first size field; it must differ from the stored block
   // size (4 + 12 per chunk + the chunk bytes) or the entry reads back as stored.
