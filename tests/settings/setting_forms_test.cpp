@@ -1,0 +1,141 @@
+#include "settings/setting_forms.h"
+
+#include <gtest/gtest.h>
+#include <locale.h>
+
+#include <climits>
+#include <cstdio>
+
+namespace varnholt {
+namespace {
+
+namespace rows = setting_rows;
+
+SettingValue Int(int32_t v) {
+  return SettingValue{v, ""};
+}
+SettingValue Text(std::string t) {
+  return SettingValue{0, std::move(t)};
+}
+
+std::string Console(std::string_view key, const SettingValue& value) {
+  std::string out;
+  if (!FormatConsoleForm(SettingRowOf(key), value, &out)) return "(none)";
+  return out;
+}
+
+std::string Line(std::string_view key, const SettingValue& value) {
+  return FormatSettingLine(key, SettingRowOf(key), value);
+}
+
+TEST(SettingForms, NumbersReadLikeTheCLibraryButRound) {
+  EXPECT_EQ(ParseConInt("12abc"), 12);
+  EXPECT_EQ(ParseConInt("yes"), 0);
+  EXPECT_EQ(ParseConInt("-4"), -4);
+  EXPECT_EQ(ParseConInt("99999999999"), INT32_MAX);
+  EXPECT_EQ(ParseConInt("-99999999999"), INT32_MIN);
+  int32_t scaled = 0;
+  ASSERT_TRUE(ScaleConNumber(ParseConNumber("0.57"), 100, &scaled));
+  EXPECT_EQ(scaled, 57);  // truncating 56.999... would give 56
+  ASSERT_TRUE(ScaleConNumber(ParseConNumber("0.3"), 10, &scaled));
+  EXPECT_EQ(scaled, 3);
+  ASSERT_TRUE(ScaleConNumber(ParseConNumber("1e30"), 100, &scaled));
+  EXPECT_EQ(scaled, INT32_MAX);
+  bool finite = true;
+  ParseConNumber("nan", &finite);
+  EXPECT_FALSE(finite);
+  EXPECT_FALSE(ScaleConNumber(ParseConNumber("nan"), 100, &scaled));
+}
+
+// The interface may switch to a locale with a decimal comma; files and the console must
+// still see a point.
+TEST(SettingForms, NumbersIgnoreTheProcessLocale) {
+  const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "nl_NL.UTF-8"};
+  locale_t comma = static_cast<locale_t>(0);
+  for (const char* name : names) {
+    comma = newlocale(LC_NUMERIC_MASK, name, static_cast<locale_t>(0));
+    if (comma != static_cast<locale_t>(0)) break;
+  }
+  if (comma == static_cast<locale_t>(0)) GTEST_SKIP() << "no locale with a decimal comma";
+  locale_t previous = uselocale(comma);
+  char plain[8];
+  snprintf(plain, sizeof plain, "%.1f", 0.5);
+  EXPECT_STREQ(plain, "0,5");  // the locale really has a decimal comma
+  EXPECT_EQ(FormatFixed(0.6, 2), "0.60");
+  EXPECT_EQ(ParseConNumber("0.57"), 0.57);
+  EXPECT_EQ(Console("admin.soldierFFRatio", Int(150)), "admin.soldierFFRatio 1.5");
+  uselocale(previous);
+  freelocale(comma);
+}
+
+TEST(SettingForms, ChoiceLists) {
+  EXPECT_EQ(ChoiceCount(kBandwidthChoices), 8);
+  EXPECT_EQ(ChoiceCount(kConnectionTypeChoices), 4);
+  EXPECT_EQ(ChoiceCode(kBandwidthChoices, 1), "0");
+  EXPECT_EQ(ChoiceCode(kBandwidthChoices, 8), "1024");
+  EXPECT_EQ(ChoiceCode(kConnectionTypeChoices, 4), "CTLanT1");
+  EXPECT_EQ(ChoiceCode(kConnectionTypeChoices, 5), "");
+  EXPECT_EQ(ChoiceCode(kConnectionTypeChoices, 0), "");
+  EXPECT_TRUE(IsChoiceCode(kConnectionTypeChoices, "ctlant1"));
+  EXPECT_FALSE(IsChoiceCode(kConnectionTypeChoices, "Lan T1"));  // a label, not a code
+  EXPECT_FALSE(IsChoiceCode(kBandwidthChoices, "64 Kbps"));
+  EXPECT_EQ(ChoiceLabel(kBandwidthChoices, "128"), "1024 Kbps");
+}
+
+TEST(SettingForms, Addresses) {
+  EXPECT_EQ(ParseAddressText("192.168.0.10"), 0xC0A8000Au);
+  EXPECT_EQ(ParseAddressText("10.0.0.1garbage-after-fifteen"), 0x0A000001u);
+  EXPECT_EQ(Line("game.serverIP", Int(static_cast<int32_t>(0xC0A8000A))),
+            "game.serverIP 192.168.0.10\r\n");
+  EXPECT_EQ(Line("game.serverIP", Int(0)), "game.serverIP 0.0.0.0\r\n");
+}
+
+TEST(SettingForms, ConsoleForms) {
+  EXPECT_EQ(Console("admin.soldierFFRatio", Int(150)), "admin.soldierFFRatio 1.5");
+  EXPECT_EQ(Console("admin.setTicketRatio", Int(100)), "admin.setTicketRatio 1.0");
+  EXPECT_EQ(Console("admin.timeLimit", Int(20)), "admin.timeLimit 1200");
+  EXPECT_EQ(Console("admin.setNrOfRounds", Int(0)), "admin.setNrOfRounds 0");
+  EXPECT_EQ(Console("admin.voteMapMajority", Int(60)), "admin.voteMapMajority 0.60");
+  EXPECT_EQ(Console("admin.spawnDelayPenaltyForTK", Int(35)), "admin.spawnDelayPenaltyForTK 3.5");
+  EXPECT_EQ(Console("physics.gravity", Int(4)), "physics.gravity -4");
+  EXPECT_EQ(Console("admin.enableMapVote", Int(1)), "admin.enableMapVote 1");
+  EXPECT_EQ(Console("game.enableFreeCamera", Int(1)), "game.enableFreeCamera 1");
+  EXPECT_EQ(Console("admin.maxAllowedConnectionType", Text("CTLanT1")),
+            "admin.maxAllowedConnectionType CTLanT1");
+  EXPECT_EQ(Console("admin.toggleGamePause", Int(1)), "(none)");
+  EXPECT_EQ(Console("manager.autoKickPing", Int(1)), "(none)");
+  EXPECT_EQ(Console("game.serverPort", Int(15567)), "(none)");  // no console key
+}
+
+TEST(SettingForms, FileLinesApplyConsoleConversionsOnlyUnderAdminKeys) {
+  EXPECT_EQ(Line("admin.soldierFFRatio", Int(150)), "admin.soldierFFRatio 1.50\r\n");
+  EXPECT_EQ(FormatSettingLine("game.serverSoldierFriendlyFire",
+                              SettingRowOf("admin.soldierFFRatio"), Int(150)),
+            "game.serverSoldierFriendlyFire 150\r\n");
+  EXPECT_EQ(Line("admin.setNrOfRounds", Int(0)), "admin.setNrOfRounds -1\r\n");
+  EXPECT_EQ(Line("game.serverNumberOfRounds", Int(0)), "game.serverNumberOfRounds 0\r\n");
+  EXPECT_EQ(Line("admin.timeLimit", Int(20)), "admin.timeLimit 1200\r\n");
+  EXPECT_EQ(Line("game.serverGameTime", Int(20)), "game.serverGameTime 20\r\n");
+  EXPECT_EQ(Line("manager.autoKickScoreValue", Int(6)), "manager.autoKickScoreValue -6\r\n");
+  EXPECT_EQ(Line("admin.toggleGamePause", Int(1)), "admin.toggleGamePause\r\n");
+  EXPECT_EQ(Line("admin.toggleGamePause", Int(0)), "");
+  EXPECT_EQ(Line("game.serverName", Text("AFSERVER")), "game.serverName \"AFSERVER\"\r\n");
+  // A line break inside a value must not start a line of its own.
+  EXPECT_EQ(Line("game.serverName", Text("a\r\ngame.serverPassword \"x")),
+            "game.serverName \"agame.serverPassword \"x\"\r\n");
+}
+
+TEST(SettingForms, WelcomeMessageLines) {
+  EXPECT_EQ(Line("game.setServerWelcomeMessage", Text("Hello world\r\nBe nice")),
+            "game.setServerWelcomeMessage 0 \"Hello_world\"\r\n"
+            "game.setServerWelcomeMessage 1 \"Be_nice\"\r\n");
+  std::vector<std::string> lines =
+      WelcomeMessageFileLines("a\r\n\r\n\nb\rc\nd\ne\nf\n" + std::string(70, 'x'));
+  EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", "d", "e"}));
+  lines = WelcomeMessageFileLines(std::string(70, 'y'));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].size(), 63u);
+}
+
+}  // namespace
+}  // namespace varnholt
