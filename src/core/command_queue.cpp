@@ -19,10 +19,11 @@ bool CommandQueue::QueueUniqueCommand(uint32_t code, std::string_view text, int3
 bool CommandQueue::Queue(uint32_t code, std::string_view text, int32_t number, int delay,
                          bool unique) {
   if (stopped_) return false;
+  bool wake = false;
   {
     std::unique_lock<std::mutex> lock(mutex_);
     if (stopped_ || quit_pending_) return false;
-    if (slots_[kQueueSlots - 1].code != 0) {
+    if (count_ == kQueueSlots) {
       if (code == kQuitCommand) {
         // A quit must never be lost: remember it outside the table.
         quit_pending_ = true;
@@ -38,35 +39,32 @@ bool CommandQueue::Queue(uint32_t code, std::string_view text, int32_t number, i
         return true;
       }
     } else {
-      size_t free_slot = kQueueSlots;
       bool present = false;
-      for (size_t i = 0; i < kQueueSlots; ++i) {
-        if (slots_[i].code == 0) {
-          free_slot = i;
-          break;
-        }
-        if (slots_[i].code == code) present = true;
-      }
-      if (!(unique && present)) {
-        Command& slot = slots_[free_slot];
-        slot = Command{};
+      for (size_t i = 0; unique && i < count_ && !present; ++i) present = At(i).code == code;
+      if (!present) {
+        Command& slot = At(count_);
         slot.code = code;
         size_t n = std::min(text.size(), kCommandTextSize - 1);
         memcpy(slot.text, text.data(), n);
+        memset(slot.text + n, 0, kCommandTextSize - n);
         slot.number = number;
         slot.due = clock_.CalendarSeconds() + delay;
         slot.queued = clock_.MonotonicMs();
+        ++count_;
       }
     }
     signalled_ = true;
+    wake = worker_waiting_;
   }
-  signal_cv_.notify_one();
+  if (wake) signal_cv_.notify_one();
   return true;
 }
 
 void CommandQueue::WaitForSignal() {
   std::unique_lock<std::mutex> lock(mutex_);
+  worker_waiting_ = true;
   signal_cv_.wait(lock, [this] { return signalled_ || stopped_; });
+  worker_waiting_ = false;
   signalled_ = false;
 }
 
@@ -81,12 +79,17 @@ void CommandQueue::Signal() {
 bool CommandQueue::TakeExecutable(Command* command) {
   std::lock_guard<std::mutex> lock(mutex_);
   int64_t now = clock_.CalendarSeconds();
-  for (size_t i = 0; i < kQueueSlots && slots_[i].code != 0; ++i) {
-    if (slots_[i].due > now) continue;
-    *command = slots_[i];
-    // Keep the occupied slots a prefix in queueing order.
-    std::move(slots_ + i + 1, slots_ + kQueueSlots, slots_ + i);
-    slots_[kQueueSlots - 1] = Command{};
+  for (size_t i = 0; i < count_; ++i) {
+    if (At(i).due > now) continue;
+    *command = At(i);
+    // Close the gap, keeping the others in queueing order; taking the oldest moves nothing.
+    if (i == 0) {
+      head_ = (head_ + 1) % kQueueSlots;
+    } else {
+      for (size_t j = i; j + 1 < count_; ++j) At(j) = At(j + 1);
+    }
+    --count_;
+    At(count_) = Command{};
     return true;
   }
   if (quit_pending_) {
@@ -108,14 +111,12 @@ void CommandQueue::Stop() {
 
 size_t CommandQueue::Count() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  size_t n = 0;
-  while (n < kQueueSlots && slots_[n].code != 0) ++n;
-  return n;
+  return count_;
 }
 
 void CommandQueue::Snapshot(Command (&slots)[kQueueSlots]) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  std::copy(slots_, slots_ + kQueueSlots, slots);
+  for (size_t i = 0; i < kQueueSlots; ++i) slots[i] = i < count_ ? At(i) : Command{};
 }
 
 }  // namespace varnholt

@@ -50,7 +50,7 @@ class CommandQueue {
   void Stop();
   bool Stopped() const { return stopped_.load(); }
   size_t Count() const;
-  // A copy of the slots, for inspection.
+  // A copy of the Commands, oldest first, for inspection.
   void Snapshot(Command (&slots)[kQueueSlots]) const;
 
  private:
@@ -60,10 +60,18 @@ class CommandQueue {
   EventLog& log_;
   mutable std::mutex mutex_;
   std::condition_variable signal_cv_;
+  // The slots form a ring: slots_[(head_ + i) % kQueueSlots] for i < count_ is the i-th
+  // oldest Command, so taking the oldest costs no block move.
+  Command& At(size_t i) { return slots_[(head_ + i) % kQueueSlots]; }
+  const Command& At(size_t i) const { return slots_[(head_ + i) % kQueueSlots]; }
+
   bool signalled_ = false;
+  bool worker_waiting_ = false;  // only then does a producer need to wake it
   std::atomic<bool> stopped_{false};
   bool quit_pending_ = false;  // a quit that found no free slot
   Command slots_[kQueueSlots];
+  size_t head_ = 0;
+  size_t count_ = 0;
 };
 
 }  // namespace varnholt
