@@ -192,6 +192,7 @@ std::vector<std::string> Roster::RejoinAll(int max_players, bool punkbuster) {
         break;
       case JoinResult::kBanned:
         lines.push_back(name + " was refused: banned");
+        departed_.push_back(p);  // keeps trying, as a banned player does
         break;
       default:
         lines.push_back(name + " was refused: server full");

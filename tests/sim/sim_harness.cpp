@@ -1,0 +1,315 @@
+#include "sim_harness.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+namespace varnholt::testing {
+namespace {
+
+constexpr const char* kSettings = "Mods/ashfront/Settings/";
+
+void AppendU32(std::string* out, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out->push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+uint32_t U32(const char* b) {
+  const auto* u = reinterpret_cast<const unsigned char*>(b);
+  return u[0] | u[1] << 8 | u[2] << 16 | static_cast<uint32_t>(u[3]) << 24;
+}
+
+int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+SimGameFolder::SimGameFolder() {
+  WriteSetting("ServerSettings.con",
+               "game.serverName \"Sim Test\"\n"
+               "game.serverIP 127.0.0.1\n"
+               "game.serverPort 15567\n"
+               "game.gameSpyPort 0\n"
+               "game.serverInternet 1\n"
+               "game.serverMaxPlayers 16\n"
+               "game.serverPunkBuster 0\n");
+  WriteSetting("ServerAutoexec.con", "admin.enableRemoteConsole admin s3cret 0\n");
+  WriteSetting("MapList.con",
+               "game.addLevel harbor GPM_CQ ashfront\n"
+               "game.addLevel dunes GPM_COOP ashfront\n"
+               "game.setCurrentLevel harbor GPM_CQ ashfront\n");
+}
+
+void SimGameFolder::WriteSetting(const std::string& name, const std::string& contents) {
+  folder_.Write(kSettings + name, contents);
+}
+
+std::string SimGameFolder::ReadSetting(const std::string& name) const {
+  return folder_.Read(kSettings + name);
+}
+
+SimProcess::~SimProcess() {
+  Kill();
+}
+
+bool SimProcess::Start(const SimGameFolder& folder, const std::vector<std::string>& options) {
+  folder_ = folder.path();
+  std::vector<std::string> args = {"ashfront_w32ded.exe", "+restart", "1", "+dedicated", "1",
+                                   "+hostServer",         "1"};
+  args.insert(args.end(), options.begin(), options.end());
+  std::string out_path = folder_ + "/sim.out";
+  pid_ = fork();
+  if (pid_ == 0) {
+    if (chdir(folder_.c_str()) != 0) _exit(126);
+    int fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) _exit(126);
+    dup2(fd, 1);
+    dup2(fd, 2);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(ASHFRONT_SIM_PATH, argv.data());
+    _exit(127);
+  }
+  if (pid_ < 0) return false;
+  if (!WaitForOutput("Status query listening on", 5000)) return false;
+  std::string out = Output();
+  std::smatch m;
+  if (std::regex_search(out, m, std::regex("Console listening on [0-9.]+:([0-9]+)"))) {
+    console_port_ = std::stoi(m[1]);
+  }
+  if (std::regex_search(out, m, std::regex("Status query listening on [0-9.]+:([0-9]+)"))) {
+    query_port_ = std::stoi(m[1]);
+  }
+  return query_port_ != 0;
+}
+
+std::string SimProcess::Output() const {
+  std::ifstream in(folder_ + "/sim.out", std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool SimProcess::WaitForOutput(const std::string& text, int timeout_ms) const {
+  int64_t end = NowMs() + timeout_ms;
+  while (NowMs() < end) {
+    if (Output().find(text) != std::string::npos) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return Output().find(text) != std::string::npos;
+}
+
+bool SimProcess::WaitExit(int timeout_ms, int* status) {
+  if (pid_ <= 0) return false;
+  int64_t end = NowMs() + timeout_ms;
+  while (true) {
+    int st = 0;
+    pid_t r = waitpid(pid_, &st, WNOHANG);
+    if (r == pid_) {
+      pid_ = -1;
+      if (status != nullptr) *status = st;
+      return true;
+    }
+    if (NowMs() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+void SimProcess::Control(const std::string& command) {
+  // Written aside and renamed, so the sim never reads half a command.
+  std::string path = folder_ + "/ashfront-sim.control";
+  std::ofstream(path + ".new") << command << "\n";
+  rename((path + ".new").c_str(), path.c_str());
+}
+
+void SimProcess::Kill() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGCONT);
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
+ConsoleClient::~ConsoleClient() {
+  Close();
+}
+
+void ConsoleClient::Close() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+}
+
+bool ConsoleClient::ReceiveExactly(char* buffer, size_t n, int timeout_ms) {
+  size_t got = 0;
+  while (got < n) {
+    pollfd p{fd_, POLLIN, 0};
+    if (poll(&p, 1, timeout_ms) <= 0) return false;
+    ssize_t r = recv(fd_, buffer + got, n - got, 0);
+    if (r <= 0) return false;
+    got += static_cast<size_t>(r);
+  }
+  return true;
+}
+
+bool ConsoleClient::ReceiveKey(int port, int timeout_ms) {
+  Close();
+  fd_ = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return false;
+  return ReceiveExactly(reinterpret_cast<char*>(key_), 10, timeout_ms);
+}
+
+int ConsoleClient::Login(int port, const std::string& user, const std::string& password) {
+  if (!ReceiveKey(port, 3000)) return -1;
+  std::string bytes;
+  for (const std::string& field : {user, password}) {
+    AppendU32(&bytes, static_cast<uint32_t>(field.size() + 1));
+    for (size_t i = 0; i < field.size(); ++i) bytes.push_back(field[i] ^ key_[i % 10]);
+    bytes.push_back('\0');
+  }
+  char verdict = 0;
+  if (!SendRaw(bytes) || !ReceiveExactly(&verdict, 1, 3000)) return -1;
+  return static_cast<unsigned char>(verdict);
+}
+
+bool ConsoleClient::SendRaw(const std::string& bytes) {
+  return fd_ >= 0 &&
+         send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+}
+
+bool ConsoleClient::Request(const std::vector<std::string>& strings,
+                            std::vector<std::string>* response) {
+  std::string frame;
+  AppendU32(&frame, static_cast<uint32_t>(strings.size()));
+  for (const std::string& s : strings) {
+    AppendU32(&frame, static_cast<uint32_t>(s.size() + 1));
+    frame += s;
+    frame.push_back('\0');
+  }
+  if (!SendRaw(frame)) return false;
+  char head[4];
+  if (!ReceiveExactly(head, 4, 3000)) return false;
+  response->clear();
+  for (uint32_t i = 0, count = U32(head); i < count; ++i) {
+    if (!ReceiveExactly(head, 4, 3000)) return false;
+    std::string s(U32(head), '\0');
+    if (s.empty() || !ReceiveExactly(s.data(), s.size(), 3000)) return false;
+    s.pop_back();  // the zero byte
+    response->push_back(s);
+  }
+  return true;
+}
+
+bool ConsoleClient::Run(const std::string& text, std::vector<std::string>* response) {
+  std::vector<std::string> strings = {"ConsoleMessage 0"};
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    strings.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  strings.push_back("\r");
+  return Request(strings, response);
+}
+
+bool ConsoleClient::Poll(std::vector<std::string>* response) {
+  return Request({"ConsoleRun 0", std::string()}, response);
+}
+
+bool ConsoleClient::ClosedByServer(int timeout_ms) {
+  // Whatever the server still sent (a refusing verdict) is read past until the end.
+  int64_t end = NowMs() + timeout_ms;
+  while (NowMs() < end) {
+    char buffer[256];
+    pollfd p{fd_, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(end - NowMs())) <= 0) return false;
+    if (recv(fd_, buffer, sizeof buffer, 0) <= 0) return true;
+  }
+  return false;
+}
+
+bool QueryStatus(int port, bool rules, bool players, bool teams, std::string* reply,
+                 int timeout_ms) {
+  int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const unsigned char request[10] = {0xFE,
+                                     0xFD,
+                                     0x00,
+                                     0x12,
+                                     0x34,
+                                     0x56,
+                                     0x78,
+                                     static_cast<unsigned char>(rules ? 0xFF : 0),
+                                     static_cast<unsigned char>(players ? 0xFF : 0),
+                                     static_cast<unsigned char>(teams ? 0xFF : 0)};
+  sendto(fd, request, sizeof request, 0, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  pollfd p{fd, POLLIN, 0};
+  bool ok = poll(&p, 1, timeout_ms) == 1;
+  if (ok) {
+    char buffer[65536];
+    ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+    ok = n >= 5 && memcmp(buffer + 1, request + 3, 4) == 0;
+    if (ok) reply->assign(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  return ok;
+}
+
+bool ParseStatusReply(const std::string& reply, bool rules, bool players, bool teams,
+                      std::map<std::string, std::string>* values) {
+  size_t p = 5;
+  auto word = [&](std::string* out) {
+    size_t zero = reply.find('\0', p);
+    if (zero == std::string::npos) return false;
+    *out = reply.substr(p, zero - p);
+    p = zero + 1;
+    return true;
+  };
+  if (rules) {
+    while (p < reply.size() && reply[p] != '\0') {
+      std::string key, value;
+      if (!word(&key) || !word(&value)) return false;
+      (*values)[key] = value;
+    }
+  }
+  auto section = [&](size_t skip) {
+    p += skip;
+    if (p >= reply.size()) return false;
+    int count = static_cast<unsigned char>(reply[p++]);
+    std::vector<std::string> fields;
+    std::string name;
+    while (word(&name) && !name.empty()) fields.push_back(name);
+    for (int row = 0; row < count; ++row) {
+      for (const std::string& f : fields) {
+        std::string value;
+        if (!word(&value)) return false;
+        (*values)[f + std::to_string(row)] = value;
+      }
+    }
+    return true;
+  };
+  if (players && !section(2)) return false;
+  if (teams && !section(1)) return false;
+  return true;
+}
+
+}  // namespace varnholt::testing

@@ -1,0 +1,112 @@
+// The status query port of the substitute server.
+#include <arpa/inet.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "sim_harness.h"
+
+namespace varnholt::testing {
+namespace {
+
+using ::testing::Contains;
+using ::testing::Key;
+using ::testing::Not;
+
+class SimStatusTest : public ::testing::Test {
+ protected:
+  std::map<std::string, std::string> Query(bool rules, bool players, bool teams) {
+    std::string reply;
+    std::map<std::string, std::string> values;
+    EXPECT_TRUE(QueryStatus(sim_.query_port(), rules, players, teams, &reply));
+    EXPECT_TRUE(ParseStatusReply(reply, rules, players, teams, &values));
+    return values;
+  }
+  SimGameFolder folder_;
+  SimProcess sim_;
+};
+
+TEST_F(SimStatusTest, StatusReportsRulesPlayersAndTeams) {
+  folder_.WriteSetting("ServerAutoexec.con",
+                       "admin.enableRemoteConsole admin s3cret 0\n"
+                       "admin.timeLimit 1200\nadmin.setNrOfRounds -1\nadmin.setTicketRatio 1.50\n");
+  ASSERT_TRUE(sim_.Start(folder_, {"--static", "--chat-every=0", "--player=Bob|1|80",
+                                   "--player=Back\\slash|2|30", "--bots=1"}));
+  std::map<std::string, std::string> v = Query(true, true, true);
+  EXPECT_EQ(v["hostname"], "Sim Test");
+  EXPECT_EQ(v["hostport"], "15567");
+  EXPECT_EQ(v["gamever"], "1.1");
+  EXPECT_EQ(v["numplayers"], "3");
+  EXPECT_EQ(v["maxplayers"], "16");
+  EXPECT_EQ(v["mapname"], "harbor");
+  EXPECT_EQ(v["gametype"], "conquest");
+  EXPECT_EQ(v["game_id"], "ashfront");
+  EXPECT_EQ(v["gamemode"], "playing");
+  EXPECT_EQ(v["sv_punkbuster"], "0");
+  EXPECT_EQ(v["password"], "0");
+  EXPECT_EQ(v["roundTimeRemain"], "1200");
+  EXPECT_EQ(v["Number Of Rounds"], "0");
+  EXPECT_EQ(v["Ticket Ratio"], "150");
+  EXPECT_EQ(v["tickets_t0"], "450");
+  EXPECT_EQ(v["player_0"], "Bob");
+  EXPECT_EQ(v["ping_0"], "80");
+  EXPECT_EQ(v["team_0"], "1");
+  EXPECT_EQ(v["score_0"], "0");
+  EXPECT_EQ(v["kills_0"], "0");
+  EXPECT_EQ(v["deaths_0"], "0");
+  // A backslash would end the value early in the manager's backslash-delimited text.
+  EXPECT_EQ(v["player_1"], "Back/slash");
+  EXPECT_EQ(v["team_1"], "2");
+  EXPECT_EQ(v["team_t0"], "vyr");
+  EXPECT_EQ(v["team_t1"], "dak");
+
+  std::map<std::string, std::string> info = Query(true, false, false);
+  EXPECT_EQ(info["numplayers"], "3");
+  EXPECT_THAT(info, Not(Contains(Key("player_0"))));
+  std::map<std::string, std::string> players = Query(false, true, true);
+  EXPECT_EQ(players["player_2"].substr(0, 6), "Grunt1");
+  EXPECT_THAT(players, Not(Contains(Key("hostport"))));
+}
+
+TEST_F(SimStatusTest, StateChangesShowInTheReply) {
+  ASSERT_TRUE(sim_.Start(folder_, {"--static", "--chat-every=0"}));
+  ConsoleClient console;
+  ASSERT_EQ(console.Login(sim_.console_port(), "admin", "s3cret"), 1);
+  std::vector<std::string> out;
+  ASSERT_TRUE(console.Run("admin.toggleGamePause\nadmin.setTicketRatio 2.0", &out));
+  EXPECT_EQ(Query(true, false, false)["gamemode"], "pause");
+  ASSERT_TRUE(console.Run("admin.toggleGamePause\nadmin.runNextLevel", &out));
+  std::map<std::string, std::string> v = Query(true, false, false);
+  EXPECT_EQ(v["gamemode"], "playing");
+  EXPECT_EQ(v["mapname"], "dunes");
+  EXPECT_EQ(v["gametype"], "coop");
+  EXPECT_EQ(v["tickets_t1"], "600");
+  EXPECT_EQ(v["roundTimeRemain"], "-1");
+  ASSERT_TRUE(console.Run("sim.end-round", &out));
+  EXPECT_EQ(Query(true, false, false)["gamemode"], "end");
+  ASSERT_TRUE(console.Run("sim.join Late|2", &out));
+  EXPECT_EQ(Query(false, true, true)["player_0"], "Late");
+}
+
+TEST_F(SimStatusTest, OtherDatagramsGetNoAnswerAndDoNotDisturb) {
+  ASSERT_TRUE(sim_.Start(folder_, {"--static", "--chat-every=0"}));
+  int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(sim_.query_port()));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  for (const std::string& junk :
+       {std::string("\\status\\"), std::string("\xFE\xFD", 2), std::string(3000, '\xFE')}) {
+    sendto(fd, junk.data(), junk.size(), 0, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  }
+  pollfd p{fd, POLLIN, 0};
+  EXPECT_EQ(poll(&p, 1, 200), 0);
+  close(fd);
+  EXPECT_EQ(Query(true, false, false)["hostport"], "15567");
+}
+
+}  // namespace
+}  // namespace varnholt::testing
