@@ -2,6 +2,7 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,17 +29,6 @@ bool IsRatioKey(std::string_view key) {
     if (KeyEqualsNoCase(key, ratio)) return true;
   }
   return false;
-}
-
-// Values go between a key and a line end, so a line break inside one must never reach a
-// file or the console: it would start a line of its own.
-std::string OneLine(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    if (c != '\r' && c != '\n') out += c;
-  }
-  return out;
 }
 
 locale_t CLocale() {
@@ -148,6 +138,15 @@ bool IsChoiceCode(std::string_view list, std::string_view code) {
   return false;
 }
 
+std::string SingleLine(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c != '\r' && c != '\n') out += c;
+  }
+  return out;
+}
+
 uint32_t ParseAddressText(std::string_view text) {
   return IpFromText(text.substr(0, kAddressTextMax));
 }
@@ -165,7 +164,7 @@ bool FormatConsoleForm(int row, const SettingValue& value, std::string* out) {
       break;
     case SettingType::kText:
     case SettingType::kChoice:
-      text = OneLine(value.text);
+      text = SingleLine(value.text);
       break;
     case SettingType::kInteger:
       if (KeyEqualsNoCase(key, kTimeLimitKey)) {
@@ -194,6 +193,50 @@ bool FormatConsoleForm(int row, const SettingValue& value, std::string* out) {
   }
   out->assign(key).append(" ").append(text);
   return true;
+}
+
+bool ParseConsoleValue(int row, std::string_view text, SettingValue* value) {
+  if (row < 0 || row >= kSettingCount) return false;
+  const SettingDef& def = kSettingDefs[row];
+  std::string_view key = def.console_key;
+  if (key.empty() || IsManagerKey(key)) return false;
+  int32_t number = 0;
+  switch (def.type) {
+    case SettingType::kBoolean:
+      value->int_value = ParseConInt(text);
+      return true;
+    case SettingType::kInteger:
+      if (KeyEqualsNoCase(key, kTimeLimitKey)) {
+        value->int_value = ParseConInt(text) / 60;
+      } else if (IsRatioKey(key)) {
+        ScaleConNumber(ParseConNumber(text), 100, &number);
+        value->int_value = number;
+      } else {
+        value->int_value = ParseConInt(text);
+      }
+      return true;
+    case SettingType::kNegatedInteger:
+      value->int_value = ParseConInt(text);
+      return true;
+    case SettingType::kHundredths:
+    case SettingType::kTenths:
+      ScaleConNumber(ParseConNumber(text), def.type == SettingType::kHundredths ? 100 : 10,
+                     &number);
+      value->int_value = number;
+      return true;
+    case SettingType::kText:
+    case SettingType::kChoice:
+      value->text =
+          std::string(text.substr(0, static_cast<size_t>(std::max(def.high_bound - 1, 0))));
+      return true;
+    case SettingType::kAddress:
+      value->int_value = static_cast<int32_t>(ParseAddressText(text));
+      return true;
+    case SettingType::kPresence:
+    case SettingType::kMessageLines:
+      return false;
+  }
+  return false;
 }
 
 std::vector<std::string> WelcomeMessageFileLines(std::string_view text) {
@@ -240,13 +283,13 @@ std::string FormatSettingLine(std::string_view key, int row, const SettingValue&
       line = head + " " + FormatFixed(value.int_value / 10.0, 1);
       break;
     case SettingType::kChoice:
-      line = head + " " + OneLine(value.text);
+      line = head + " " + SingleLine(value.text);
       break;
     case SettingType::kAddress:
       line = head + " " + IpToText(static_cast<uint32_t>(value.int_value));
       break;
     case SettingType::kText:
-      line = head + " \"" + OneLine(value.text) + "\"";
+      line = head + " \"" + SingleLine(value.text) + "\"";
       break;
     case SettingType::kMessageLines: {
       std::string out;

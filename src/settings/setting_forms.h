@@ -32,12 +32,23 @@ std::string ChoiceCode(std::string_view list, int n);
 std::string ChoiceLabel(std::string_view list, std::string_view code);
 bool IsChoiceCode(std::string_view list, std::string_view code);
 
+// The text without carriage returns and line feeds. Values go between a key and a line end,
+// so a line break inside one must never reach a file or the console.
+std::string SingleLine(std::string_view text);
+
 // A dotted quad read from at most the first 15 characters of `text`.
 uint32_t ParseAddressText(std::string_view text);
 
 // The console form of a row ("key value") for the running server; false for rows without
 // one (no server console key, MessageLines, Presence).
 bool FormatConsoleForm(int row, const SettingValue& value, std::string* out);
+
+// Stores a value the running server reported for a row (its answer to the bare console
+// key), without range checks: admin.timeLimit arrives in seconds and is kept in whole
+// minutes, the friendly-fire ratios arrive as ratios and are kept as percent, Hundredths
+// and Tenths are rounded to the nearest unit, Text and Choice keep at most highBound - 1
+// characters. False for rows that are never read back.
+bool ParseConsoleValue(int row, std::string_view text, SettingValue* value);
 
 // The .con line(s) of a row under `key`, each ending in CR LF; empty for a Presence row
 // that is 0. Integer rows written under an "admin" key get the console conversions.

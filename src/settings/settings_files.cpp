@@ -27,14 +27,6 @@ std::string_view QuotedText(std::string_view rest) {
   return rest.substr(0, rest.find('"'));
 }
 
-std::string OneLine(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c != '\r' && c != '\n') out += c;
-  }
-  return out;
-}
-
 bool ReplaceFile(const std::string& path, const std::string& contents) {
   size_t slash = path.rfind('/');
   if (slash != std::string::npos && slash > 0) CreateFolders(path.substr(0, slash));
@@ -165,12 +157,11 @@ void SettingsFiles::ParseSettingValue(int row, std::string_view rest, SettingVal
   }
 }
 
-bool SettingsFiles::ReadSettingFromFile(const std::vector<std::string>& lines, std::string_view key,
+bool SettingsFiles::ReadSettingFromFile(const std::vector<ConLine>& lines, std::string_view key,
                                         int row, SettingValues* values) {
   bool found = false;
   SettingType type = kSettingDefs[row].type;
-  for (const std::string& line : lines) {
-    ConLine parts = SplitConKey(line);
+  for (const ConLine& parts : lines) {
     if (parts.key.empty()) continue;
     // A file that enables the remote console or admin for the server enables ours too.
     if (KeyEqualsNoCase(parts.key, "admin.enableRemoteConsole")) {
@@ -205,7 +196,11 @@ bool SettingsFiles::LoadSettingsFile(const std::string& path, uint32_t page_mask
     SetLastErrorCode(kErrorFileNotFound);
     return false;
   }
-  std::vector<std::string> lines = SplitConLines(contents);
+  // Every row scans the file again; the lines are split into key and value only once.
+  const std::vector<std::string> text_lines = SplitConLines(contents);
+  std::vector<ConLine> lines;
+  lines.reserve(text_lines.size());
+  for (const std::string& line : text_lines) lines.push_back(SplitConKey(line));
   const SettingValues original = table_.CopyValues();
   SettingValues values = original;
   bool name_read = false;
@@ -284,8 +279,8 @@ bool SettingsFiles::WriteServerSettingsFile(const std::string& path) {
 
 bool SettingsFiles::WriteServerAutoexecFile(const std::string& path) {
   const SettingValues values = table_.CopyValues();
-  std::string user = OneLine(values[rows::kConsoleUsername].text);
-  std::string password = OneLine(values[rows::kConsolePassword].text);
+  std::string user = SingleLine(values[rows::kConsoleUsername].text);
+  std::string password = SingleLine(values[rows::kConsolePassword].text);
   std::string out;
   if (values[rows::kEnableRemoteConsole].int_value == 1) {
     out += "admin.enableRemoteConsole " + user + " " + password + " " +

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "log/event_log.h"
+#include "settings/con_file.h"
 #include "settings/settings_audit.h"
 #include "settings/settings_table.h"
 
@@ -56,9 +57,9 @@ class SettingsFiles {
   void ParseSettingValue(int row, std::string_view rest, SettingValue* value);
 
  private:
-  // Scans `lines` for `key` into values[row]; also notes the remote console and remote
-  // admin switches of every line scanned. True when the key was found.
-  bool ReadSettingFromFile(const std::vector<std::string>& lines, std::string_view key, int row,
+  // Scans the file's lines for `key` into values[row]; also notes the remote console and
+  // remote admin switches of every line scanned. True when the key was found.
+  bool ReadSettingFromFile(const std::vector<ConLine>& lines, std::string_view key, int row,
                            SettingValues* values);
   void NotifyServerName(const std::string& name);
 

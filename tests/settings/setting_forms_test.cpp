@@ -3,8 +3,15 @@
 #include <gtest/gtest.h>
 #include <locale.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+
+#include "support/temp_folder.h"
 
 namespace varnholt {
 namespace {
@@ -47,14 +54,48 @@ TEST(SettingForms, NumbersReadLikeTheCLibraryButRound) {
   EXPECT_FALSE(ScaleConNumber(ParseConNumber("nan"), 100, &scaled));
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+struct LeakCheckPause {
+  LeakCheckPause() { __lsan_disable(); }
+  ~LeakCheckPause() { __lsan_enable(); }
+};
+#else
+struct LeakCheckPause {
+  LeakCheckPause() {}
+};
+#endif
+
+locale_t CommaLocale() {
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "nl_NL.UTF-8"}) {
+    locale_t found = newlocale(LC_NUMERIC_MASK, name, static_cast<locale_t>(0));
+    if (found != static_cast<locale_t>(0)) return found;
+  }
+  return static_cast<locale_t>(0);
+}
+
 // The interface may switch to a locale with a decimal comma; files and the console must
-// still see a point.
+// still see a point. Machines without such a locale get one compiled into a temporary folder.
 TEST(SettingForms, NumbersIgnoreTheProcessLocale) {
-  const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "nl_NL.UTF-8"};
-  locale_t comma = static_cast<locale_t>(0);
-  for (const char* name : names) {
-    comma = newlocale(LC_NUMERIC_MASK, name, static_cast<locale_t>(0));
-    if (comma != static_cast<locale_t>(0)) break;
+  testing::TempFolder tmp;
+  locale_t comma = CommaLocale();
+  if (comma == static_cast<locale_t>(0)) {
+    std::string command =
+        "localedef -i de_DE -f ISO-8859-1 '" + tmp.Sub("de_DE") + "' >/dev/null 2>&1";
+    if (system(command.c_str()) == 0) {
+      const char* saved = getenv("LOCPATH");
+      std::string previous_path = saved ? saved : "";
+      setenv("LOCPATH", tmp.path().c_str(), 1);
+      {
+        // The C library keeps the parsed LOCPATH list for good; that is not our leak.
+        LeakCheckPause pause;
+        comma = newlocale(LC_NUMERIC_MASK, "de_DE", static_cast<locale_t>(0));
+      }
+      if (saved) {
+        setenv("LOCPATH", previous_path.c_str(), 1);
+      } else {
+        unsetenv("LOCPATH");
+      }
+    }
   }
   if (comma == static_cast<locale_t>(0)) GTEST_SKIP() << "no locale with a decimal comma";
   locale_t previous = uselocale(comma);
@@ -105,6 +146,23 @@ TEST(SettingForms, ConsoleForms) {
   EXPECT_EQ(Console("admin.toggleGamePause", Int(1)), "(none)");
   EXPECT_EQ(Console("manager.autoKickPing", Int(1)), "(none)");
   EXPECT_EQ(Console("game.serverPort", Int(15567)), "(none)");  // no console key
+}
+
+TEST(SettingForms, ConsoleValuesReadBack) {
+  auto read = [](std::string_view key, std::string_view text) {
+    SettingValue value;
+    EXPECT_TRUE(ParseConsoleValue(SettingRowOf(key), text, &value)) << key;
+    return value;
+  };
+  EXPECT_EQ(read("admin.timeLimit", "90").int_value, 1);
+  EXPECT_EQ(read("admin.timeLimit", "59").int_value, 0);
+  EXPECT_EQ(read("admin.soldierFFRatio", "1.15").int_value, 115);
+  EXPECT_EQ(read("admin.voteMapMajority", "0.57").int_value, 57);
+  EXPECT_EQ(read("admin.spawnDelayPenaltyForTK", "0.3").int_value, 3);
+  EXPECT_EQ(read("admin.bandwidthChokeLimit", std::string(40, '9')).text.size(), 31u);
+  SettingValue unused;
+  EXPECT_FALSE(ParseConsoleValue(SettingRowOf("admin.toggleGamePause"), "1", &unused));
+  EXPECT_FALSE(ParseConsoleValue(SettingRowOf("manager.autoKickPing"), "1", &unused));
 }
 
 TEST(SettingForms, FileLinesApplyConsoleConversionsOnlyUnderAdminKeys) {
