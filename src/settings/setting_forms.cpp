@@ -116,8 +116,8 @@ int ChoiceCount(std::string_view list) {
 
 std::string ChoiceCode(std::string_view list, int n) {
   std::vector<std::string_view> tokens = ChoiceTokens(list);
-  if (n < 1 || static_cast<size_t>(2 * n - 1) > tokens.size()) return std::string();
-  return std::string(tokens[2 * n - 2]);
+  if (n < 1 || static_cast<size_t>(n) > (tokens.size() + 1) / 2) return std::string();
+  return std::string(tokens[2 * static_cast<size_t>(n) - 2]);
 }
 
 std::string ChoiceLabel(std::string_view list, std::string_view code) {

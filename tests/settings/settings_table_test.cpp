@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <thread>
 
 namespace varnholt {
 namespace {
@@ -111,20 +110,6 @@ TEST(SettingsTable, SnapshotTracksChangesByType) {
   EXPECT_EQ(table.GetSnapshot().rows[rows::kAutoKickPingValue].int_value, 500);
   table.TakeSnapshot();
   EXPECT_TRUE(table.RowsChangedSinceSnapshot().empty());
-}
-
-TEST(SettingsTable, TwoThreadsReadAndWriteWithoutTearing) {
-  SettingsTable table;
-  std::thread writer([&] {
-    for (int i = 0; i < 2000; ++i) {
-      table.SetText(rows::kServerName, i % 2 ? std::string(32, 'a') : std::string(5, 'b'));
-    }
-  });
-  for (int i = 0; i < 2000; ++i) {
-    std::string name = table.GetText(rows::kServerName);
-    ASSERT_TRUE(name == "AFSERVER" || name == std::string(32, 'a') || name == "bbbbb") << name;
-  }
-  writer.join();
 }
 
 }  // namespace
