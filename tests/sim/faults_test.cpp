@@ -85,6 +85,18 @@ TEST(SimFaultsTest, SlowAnswersStillArriveInOrder) {
   EXPECT_THAT(out, ::testing::ElementsAre("30"));
 }
 
+TEST(SimFaultsTest, FreezeStopsTheProcess) {
+  SimGameFolder folder;
+  SimProcess sim;
+  ASSERT_TRUE(sim.Start(folder, With({"--fault=freeze@0"})));
+  int status = 0;
+  ASSERT_EQ(waitpid(sim.pid(), &status, WUNTRACED), sim.pid());
+  EXPECT_TRUE(WIFSTOPPED(status));
+  kill(sim.pid(), SIGCONT);
+  std::string reply;
+  EXPECT_TRUE(QueryStatus(sim.query_port(), true, false, false, &reply, 3000));
+}
+
 TEST(SimFaultsTest, PopupWithoutDisplayIsOnlyLogged) {
   SimGameFolder folder;
   SimProcess sim;
