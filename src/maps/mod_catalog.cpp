@@ -1,15 +1,13 @@
 #include "maps/mod_catalog.h"
 
-#include <fcntl.h>
 #include <strings.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 
 #include "log/error_text.h"
 #include "maps/archive_reader.h"
+#include "maps/text_file.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 
@@ -102,32 +100,17 @@ bool ModCatalog::BuildModList(const std::string& path) {
 
 bool ModCatalog::ReadModNames(std::vector<std::string>* mods) {
   mods->clear();
-  const std::string path = ModsFilePath();
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    SetLastErrorFromErrno(errno);
-    log_.LogMessage(kSoundNone, "Couldn't open mods file! %s", ErrorText(GetLastErrorCode()));
-    return false;
-  }
   std::string text;
-  char buf[4096];
-  for (;;) {
-    ssize_t n = read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 || text.size() + static_cast<size_t>(n) > kMaxModsFileBytes) {
-      if (n < 0) {
-        SetLastErrorFromErrno(errno);
-      } else {
-        SetLastErrorCode(kErrorInsufficientBuffer);
-      }
-      close(fd);
+  switch (ReadTextFile(ModsFilePath(), &text, kMaxModsFileBytes)) {
+    case TextReadResult::kOpenFailed:
+      log_.LogMessage(kSoundNone, "Couldn't open mods file! %s", ErrorText(GetLastErrorCode()));
+      return false;
+    case TextReadResult::kReadFailed:
       log_.LogMessage(kSoundNone, "Couldn't read mods file! %s", ErrorText(GetLastErrorCode()));
       return false;
-    }
-    if (n == 0) break;
-    text.append(buf, static_cast<size_t>(n));
+    case TextReadResult::kOk:
+      break;
   }
-  close(fd);
   // One word at a time; a word too long for a mod name is no mod of ours.
   size_t at = 0;
   while (at < text.size()) {

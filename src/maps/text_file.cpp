@@ -1,0 +1,52 @@
+#include "maps/text_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/last_error.h"
+
+namespace varnholt {
+
+TextReadResult ReadTextFile(const std::string& path, std::string* text, size_t max_bytes) {
+  text->clear();
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetLastErrorFromErrno(errno);
+    return TextReadResult::kOpenFailed;
+  }
+  char buf[8192];
+  for (;;) {
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      SetLastErrorFromErrno(errno);
+      close(fd);
+      return TextReadResult::kReadFailed;
+    }
+    if (n == 0) break;
+    if (text->size() + static_cast<size_t>(n) > max_bytes) {
+      SetLastErrorCode(kErrorInsufficientBuffer);
+      close(fd);
+      return TextReadResult::kReadFailed;
+    }
+    text->append(buf, static_cast<size_t>(n));
+  }
+  close(fd);
+  return TextReadResult::kOk;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace varnholt
