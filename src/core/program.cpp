@@ -30,7 +30,10 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
       queue_(clock, log_),
       worker_(queue_, log_, clock, [this](const Command& c) { DispatchCommand(c); }),
       channel_(setup_.runtime_folder),
-      server_(game_folder_, log_, clock) {
+      server_(game_folder_, log_, clock),
+      interfaces_(log_),
+      settings_files_(settings_, log_),
+      catalog_(game_folder_, settings_folder_, log_) {
   log_.SetPresenter(&presenter_);
 }
 

@@ -12,12 +12,16 @@
 
 #include "core/command_line.h"
 #include "core/command_queue.h"
+#include "core/interface_list.h"
 #include "core/program_options.h"
 #include "core/worker.h"
 #include "log/event_log.h"
 #include "platform/clock.h"
 #include "platform/event_loop.h"
+#include "maps/mod_catalog.h"
 #include "platform/instance_channel.h"
+#include "settings/settings_files.h"
+#include "settings/settings_table.h"
 #include "supervisor/server_process.h"
 
 namespace varnholt {
@@ -67,7 +71,8 @@ class Program {
   const CommandLine& Options() const { return command_line_; }
   const std::string& GameFolder() const { return game_folder_; }
   const std::string& SettingsFolder() const { return settings_folder_; }
-  const std::vector<uint32_t>& Interfaces() const { return interfaces_; }
+  InterfaceList& Interfaces() { return interfaces_; }
+  SettingsTable& Settings() { return settings_; }
 
  private:
   // Instance initialisation.
@@ -92,7 +97,12 @@ class Program {
   void DeleteKickList();
   bool DetectInterfaces();
   bool BuildUserInterface();
-  void CreateSaveFolders();
+  void ResetSettings();
+  bool ExtractDefaultGameModes();
+  bool DiscoverMods();
+  bool LoadStores();
+  bool ApplyIpOption();
+  void CheckServerAddress();
   void DetectRunningServer();
   bool CoordinateInstances();
   void AdoptOrStartServer();
@@ -117,12 +127,15 @@ class Program {
   Worker worker_;
   InstanceChannel channel_;
   ServerProcess server_;
+  InterfaceList interfaces_;
+  SettingsTable settings_;
+  SettingsFiles settings_files_;
+  ModCatalog catalog_;
 
   std::string os_text_;
   int os_version_code_ = 0;
   bool dedicated_mode_ = true;
   bool punkbuster_installed_ = false;
-  std::vector<uint32_t> interfaces_;
   EventLoop::TimerId monitor_timer_ = 0;
   std::atomic<bool> busy_{false};
   bool shutting_down_ = false;

@@ -8,7 +8,8 @@
 #include "core/program.h"
 #include "log/error_text.h"
 #include "platform/files.h"
-#include "platform/interfaces.h"
+#include "maps/default_game_modes.h"
+#include "platform/ip_address.h"
 #include "platform/last_error.h"
 #include "platform/processes.h"
 #include "platform/system_info.h"
@@ -51,7 +52,12 @@ bool Program::MainInitialisation() {
   DeleteKickList();
   if (!DetectInterfaces()) return false;
   if (!BuildUserInterface()) return false;
-  CreateSaveFolders();
+  ResetSettings();
+  if (!ExtractDefaultGameModes()) return false;
+  if (!DiscoverMods()) return false;
+  if (!LoadStores()) return false;
+  if (!ApplyIpOption()) return false;
+  CheckServerAddress();
   DetectRunningServer();
   if (!CoordinateInstances()) return false;
   AdoptOrStartServer();
@@ -198,18 +204,11 @@ void Program::DeleteKickList() {
 }
 
 bool Program::DetectInterfaces() {
-  size_t reported = 0;
-  if (!DetectInterfaceAddresses(&interfaces_, &reported)) {
-    Fatal("No active IP network interfaces could be detected on this system!\nVarnholt requires "
-          "at least one active interface to launch a server.");
-    ClearLastError();
-    return false;
-  }
-  if (reported > kMaxInterfaces) {
-    log_.LogMessage(kSoundNone, "Maximum number of IP interfaces exceeded! (%i)",
-                    static_cast<int>(kMaxInterfaces));
-  }
-  return true;
+  if (interfaces_.Refresh()) return true;
+  Fatal("No active IP network interfaces could be detected on this system!\nVarnholt requires "
+        "at least one active interface to launch a server.");
+  ClearLastError();
+  return false;
 }
 
 bool Program::BuildUserInterface() {
@@ -219,8 +218,55 @@ bool Program::BuildUserInterface() {
   return false;
 }
 
-void Program::CreateSaveFolders() {
-  CreateFolders(JoinPath(FindPathNoCase(game_folder_, "Mods/ashfront"), "save/GameModeSettings"));
+void Program::ResetSettings() { settings_.ResetSettingsToDefaults(interfaces_.First()); }
+
+bool Program::ExtractDefaultGameModes() {
+  // Creates the save folders and extracts the default game-mode files where missing.
+  if (ExtractDefaultGameModeFiles(game_folder_, log_)) return true;
+  ClearLastError();  // reported already
+  return false;
+}
+
+bool Program::DiscoverMods() {
+  catalog_.SetDebug(command_line_.debug);
+  if (DiscoverModsAndMaps(catalog_, log_)) return true;
+  ClearLastError();  // reported already
+  return false;
+}
+
+bool Program::LoadStores() {
+  // Each load reports its own failure; a failure ends start-up without a box of its own.
+  if (!settings_files_.LoadManagerSettingsAtStart(settings_folder_, interfaces_.First())) {
+    ClearLastError();
+    return false;
+  }
+  settings_.TakeSnapshot();
+  return true;
+}
+
+bool Program::ApplyIpOption() {
+  if (!command_line_.ip_given) return true;
+  settings_files_.SetServerAddressAndSave(settings_folder_, IpFromText(command_line_.ip));
+  return true;
+}
+
+void Program::CheckServerAddress() {
+  uint32_t ip = settings_.GetAddress("game.serverIP");
+  // The reset address is not written back here; a save writes it.
+  if (ip == 0) {
+    log_.ShowMessage(kMessageInformation,
+                     "The current server configuration does not specify a server IP address.\n"
+                     "Varnholt has reset the server IP to the first detected IP address on this "
+                     "server.");
+    settings_.SetAddress("game.serverIP", interfaces_.First());
+  } else if (!interfaces_.IsServerIpLocal(ip)) {
+    log_.ShowMessage(kMessageInformation,
+                     "A network interface with server IP address %s was not detected on this "
+                     "system!\nVarnholt has reset the server IP to the first detected IP address "
+                     "on this server.",
+                     IpToText(ip).c_str());
+    settings_.SetAddress("game.serverIP", interfaces_.First());
+  }
 }
 
 void Program::DetectRunningServer() {

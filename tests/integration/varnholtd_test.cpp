@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "maps/archive_writer.h"
 #include "support/child_process.h"
 #include "support/temp_folder.h"
 
@@ -20,10 +21,17 @@ class VarnholtdTest : public ::testing::Test {
  protected:
   VarnholtdTest() { std::filesystem::create_directories(runtime_.path()); }
 
-  // A minimal installation: the server executable, the mod folder with init.con.
+  // A minimal installation: the server executable, the mod folder with init.con and the
+  // main archive with the default game-mode files.
   void MakeInstallation(const TempFolder& game) {
     game.Write("Mods/ashfront/init.con", "game.setModName \"ashfront\"\r\n");
     game.Write("Mods/ashfront/Settings/.keep", "");
+    ArchiveWriter archive(true);
+    archive.AddStored("AshFront/game/GameModeSettings/DefaultCustomCombat.wst", "<custom/>\r\n");
+    ASSERT_TRUE(archive.AddCompressed("AshFront/game/GameModeSettings/DefaultEvolution.wst",
+                                      "<evolution>\r\n</evolution>\r\n"));
+    std::filesystem::create_directories(game.Sub("Mods/ashfront/Archives/ashfront"));
+    ASSERT_TRUE(archive.WriteTo(game.Sub("Mods/ashfront/Archives/ashfront/game.rfa")));
     InstallServer(game);
   }
   // The server executable is a copy of sleep: a real process recognised by its file.
@@ -106,7 +114,7 @@ TEST_F(VarnholtdTest, PreparesFilesAndShutsDownInOrderOnSigterm) {
   ASSERT_TRUE(StartDaemon(&daemon, game, {"-quiet"}));
   ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(game.Sub("vrnh.pid")); }));
   ASSERT_TRUE(WaitUntil([&] {
-    return std::filesystem::exists(game.Sub("Mods/ashfront/save/GameModeSettings"));
+    return std::filesystem::exists(game.Sub("Mods/ashfront/save/GameModeSettings/Evolution.wst"));
   }));
   daemon.Signal(SIGTERM);
   int code = -1;
@@ -124,6 +132,10 @@ TEST_F(VarnholtdTest, PreparesFilesAndShutsDownInOrderOnSigterm) {
         << name;
   }
   EXPECT_TRUE(std::filesystem::exists(game.Sub("pb/pbbans.dat")));
+  EXPECT_EQ(game.Read("Mods/ashfront/save/GameModeSettings/Evolution.wst"),
+            "<evolution>\r\n</evolution>\r\n");
+  EXPECT_EQ(game.Read("Mods/ashfront/save/GameModeSettings/CustomCombat.wst"), "<custom/>\r\n");
+  EXPECT_NE(game.Read("Mods/ashfront/Settings/Mods.con").find("ashfront"), std::string::npos);
   EXPECT_NE(game.Read("Varnholt.ini").find("[settings]\r\nAdminMessages=1\r\n"), std::string::npos);
 }
 
