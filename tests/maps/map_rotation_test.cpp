@@ -1,0 +1,269 @@
+#include "maps/map_rotation.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "maps/game_modes.h"
+#include "platform/files.h"
+#include "platform/last_error.h"
+#include "support/temp_folder.h"
+
+namespace varnholt {
+namespace {
+
+using testing::TempFolder;
+
+class MapRotationTest : public ::testing::Test {
+ protected:
+  MapRotationTest() : log_(tmp_.path(), clock_), rotation_(tmp_.Sub("Settings"), log_) {
+    tmp_.Write("Settings/Mods.con", "ashfront\nfrontier\n");
+    tmp_.Write("Settings/Maps.con", "ashfront,hue,15\nashfront,ridge,9\nfrontier,frost,11\n");
+  }
+
+  std::string WriteList(const std::string& text) {
+    return tmp_.Write("Settings/ServerMapList.con", text);
+  }
+  // Rows as "map/mode/mod" with a "+" for checked ones.
+  std::vector<std::string> RowTexts() const {
+    std::vector<std::string> out;
+    for (const RotationRow& r : rotation_.Rows()) {
+      out.push_back((r.checked ? "+" : "") + r.map + "/" + r.mode + "/" + r.mod);
+    }
+    return out;
+  }
+  std::string Save() {
+    EXPECT_TRUE(rotation_.SaveMapRotation(tmp_.Sub("out.con")));
+    return tmp_.Read("out.con");
+  }
+  std::string Log() const { return tmp_.Read("Varnholt.log"); }
+
+  TempFolder tmp_;
+  ManualClock clock_;
+  EventLog log_;
+  MapRotation rotation_;
+};
+
+constexpr const char* kList =
+    "game.addLevel frost GPM_COOP frontier\n"
+    "game.addLevel hue GPM_EVOL ashfront\r\n"
+    "game.addLevel ridge GPM_COOP ashfront\n"
+    "GAME.ADDLEVEL Hue gpm_cq AshFront\n"
+    "game.addLevel hue\n"
+    "game.setCurrentLevel hue GPM_EVOL ashfront\n"
+    "game.setIdleLevel ridge GPM_CQ ashfront\n";
+
+TEST_F(MapRotationTest, LoadPutsTheRotationFirstInFileOrderAndSaveWritesItBack) {
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(kList), false));
+  EXPECT_EQ(RowTexts(),
+            (std::vector<std::string>{"+frost/Cooperative/frontier", "+hue/Evolution/ashfront",
+                                      "+hue/Conquest/ashfront", "hue/Cooperative/ashfront",
+                                      "hue/Custom Combat/ashfront", "ridge/Conquest/ashfront",
+                                      "ridge/Custom Combat/ashfront", "frost/Conquest/frontier",
+                                      "frost/Custom Combat/frontier"}));
+  EXPECT_NE(Log().find("An invalid map/mode/mod combination has been removed from the map "
+                       "rotation: ridge Cooperative ashfront"),
+            std::string::npos);
+  EXPECT_EQ(rotation_.CurrentLevel(), "hue GPM_EVOL ashfront");
+  EXPECT_EQ(rotation_.IdleLevel(), "ridge GPM_CQ ashfront");
+  EXPECT_FALSE(rotation_.Dirty());
+  EXPECT_EQ(Save(),
+            "game.addLevel frost GPM_COOP frontier\n"
+            "game.addLevel hue GPM_EVOL ashfront\n"
+            "game.addLevel hue GPM_CQ ashfront\n"
+            "game.setCurrentLevel hue GPM_EVOL ashfront\n"
+            "game.setIdleLevel ridge GPM_CQ ashfront\n");
+  EXPECT_EQ(rotation_.FindRotationRow("HUE", "gpm_cq", "ASHFRONT"), 2);
+  EXPECT_EQ(rotation_.FindRotationRow("hue", "GPM_COOP", "frontier"), -1);
+  EXPECT_TRUE(rotation_.IsValidLevel("Frost", "GPM_COOP", "Frontier"));
+  EXPECT_FALSE(rotation_.IsValidLevel("frost", "GPM_EVOL", "frontier"));
+  EXPECT_FALSE(rotation_.IsValidLevel("frost", "GPM_NONE", "frontier"));
+}
+
+TEST_F(MapRotationTest, CurrentLevelIsKeptWhileTheServerRuns) {
+  rotation_.SetCurrentLevel("frost GPM_CQ frontier");
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(kList), true));
+  EXPECT_EQ(rotation_.CurrentLevel(), "frost GPM_CQ frontier");
+}
+
+TEST_F(MapRotationTest, DuplicateRotationLinesDoNotDisturbTheOrder) {
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList("game.addLevel ridge GPM_CQ ashfront\n"
+                                                  "game.addLevel hue GPM_CQ ashfront\n"
+                                                  "game.addLevel ridge GPM_CQ ashfront\n"
+                                                  "game.addLevel frost GPM_CQ frontier\n"),
+                                        false));
+  const auto rows = RowTexts();
+  EXPECT_EQ(std::vector<std::string>(rows.begin(), rows.begin() + 4),
+            (std::vector<std::string>{"+ridge/Conquest/ashfront", "+hue/Conquest/ashfront",
+                                      "+frost/Conquest/frontier", "hue/Cooperative/ashfront"}));
+}
+
+TEST_F(MapRotationTest, ShowSelectedOnlyListsTheRotationInFileOrder) {
+  rotation_.SetModeFilter(0);
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(kList), false));
+  EXPECT_EQ(RowTexts(),
+            (std::vector<std::string>{"+frost/Cooperative/frontier", "+hue/Evolution/ashfront",
+                                      "+hue/Conquest/ashfront"}));
+}
+
+TEST_F(MapRotationTest, HiddenModesAndModsAreDroppedFromTheSavedRotation) {
+  rotation_.SetModeFilter(kAllModes & ~kModeEvolution);
+  rotation_.SetModFilter(1);  // ashfront only
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(kList), false));
+  EXPECT_EQ(rotation_.RowCount(), 5u);
+  // The current level is no longer in the rotation: the first saved level takes its place.
+  EXPECT_EQ(Save(),
+            "game.addLevel hue GPM_CQ ashfront\n"
+            "game.setCurrentLevel hue GPM_CQ ashfront\n"
+            "game.setIdleLevel ridge GPM_CQ ashfront\n");
+  EXPECT_EQ(rotation_.CurrentLevel(), "hue GPM_CQ ashfront");
+}
+
+TEST_F(MapRotationTest, ModsPastTheSixteenthAreShownWithAllMods) {
+  std::string mods;
+  std::string maps;
+  for (int i = 0; i < 20; ++i) {
+    mods += "mod" + std::to_string(i) + "\n";
+    maps += "mod" + std::to_string(i) + ",hue,8\n";
+  }
+  tmp_.Write("Settings/Mods.con", mods);
+  tmp_.Write("Settings/Maps.con", maps);
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(""), false));
+  EXPECT_EQ(rotation_.RowCount(), 20u);
+  rotation_.SetModFilter(kAllMods & ~1u);
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(""), false));
+  EXPECT_EQ(rotation_.RowCount(), 15u);
+}
+
+TEST_F(MapRotationTest, EmptyRotationSavesIdleLevelAndWarns) {
+  ASSERT_TRUE(
+      rotation_.LoadMapRotation(WriteList("game.setIdleLevel ridge GPM_CQ ashfront\n"), false));
+  EXPECT_EQ(Save(), "game.setIdleLevel ridge GPM_CQ ashfront\n");
+  EXPECT_NE(Log().find("WARNING: An empty map rotation has been saved."), std::string::npos);
+
+  tmp_.Write("Settings/Maps.con", "");
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(kList), false));
+  EXPECT_FALSE(rotation_.SaveMapRotation(tmp_.Sub("none.con")));
+  EXPECT_EQ(GetLastErrorCode(), kErrorNoMaps);
+  EXPECT_FALSE(FileExists(tmp_.Sub("none.con")));
+}
+
+TEST_F(MapRotationTest, MissingFilesAreLoggedAndFail) {
+  EXPECT_FALSE(rotation_.LoadMapRotation(tmp_.Sub("Settings/missing.con"), false));
+  EXPECT_NE(Log().find("Couldn't open map list file! "), std::string::npos);
+  RemoveFile(tmp_.Sub("Settings/Maps.con"));
+  EXPECT_FALSE(rotation_.LoadMapRotation(WriteList(kList), false));
+  EXPECT_NE(Log().find("Couldn't open " + tmp_.Sub("Settings/Maps.con") + " file! "),
+            std::string::npos);
+  EXPECT_FALSE(rotation_.IsValidLevel("hue", "GPM_CQ", "ashfront"));
+  EXPECT_NE(Log().find("Couldn't open maps file! "), std::string::npos);
+}
+
+TEST_F(MapRotationTest, CurrentLevelTextComesFromTheLevelOrTheRotationFile) {
+  rotation_.SetCurrentLevel("Hue GPM_EVOL AshFront");
+  EXPECT_EQ(rotation_.GetCurrentLevelText(true, false), "hue GPM_EVOL ashfront");
+  EXPECT_EQ(rotation_.GetCurrentLevelText(false, false), "hue Evolution ashfront");
+
+  rotation_.SetCurrentLevel("-");
+  EXPECT_EQ(rotation_.GetCurrentLevelText(false, false), "");
+  EXPECT_NE(Log().find("Couldn't open map list file! "), std::string::npos);
+  WriteList("game.addLevel ridge GPM_CQ ashfront\ngame.setCurrentLevel ridge GPM_CQ ashfront\n");
+  tmp_.Write("Settings/MapList.con",
+             "game.setCurrentLevel x\ngame.setCurrentLevel frost GPM_COOP frontier\n");
+  EXPECT_EQ(rotation_.GetCurrentLevelText(false, false), "ridge Conquest ashfront");
+  EXPECT_EQ(rotation_.GetCurrentLevelText(true, true), "frost GPM_COOP frontier");
+  WriteList("game.addLevel ridge GPM_CQ ashfront\n");
+  EXPECT_EQ(rotation_.GetCurrentLevelText(true, false), "-");
+}
+
+TEST_F(MapRotationTest, RunningLevelTextComesFromTheStatusReply) {
+  std::map<std::string, std::string> reply = {
+      {"mapname", "Hue Crossing"}, {"game_id", "ashfront"}, {"gametype", "coop"}};
+  auto lookup = [&reply](const char* key, std::string* value) {
+    auto it = reply.find(key);
+    if (it == reply.end()) return false;
+    *value = it->second;
+    return true;
+  };
+  EXPECT_EQ(rotation_.GetRunningLevelText(true, true, lookup), "Hue_Crossing GPM_COOP ashfront");
+  EXPECT_EQ(rotation_.GetRunningLevelText(false, true, lookup),
+            "Hue_Crossing Cooperative ashfront");
+  EXPECT_EQ(rotation_.GetRunningLevelText(true, false, lookup), "-");
+  reply["gametype"] = "deathmatch";
+  EXPECT_EQ(rotation_.GetRunningLevelText(true, true, lookup), "-");
+  reply["gametype"] = "customcombat";
+  EXPECT_EQ(rotation_.GetRunningLevelText(false, true, lookup),
+            "Hue_Crossing Custom Combat ashfront");
+  reply.erase("game_id");
+  EXPECT_EQ(rotation_.GetRunningLevelText(true, true, lookup), "-");
+}
+
+TEST_F(MapRotationTest, RandomizeMovesRowsWithTheirCheckMarks) {
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(kList), false));
+  rotation_.SetSortColumn(SortColumn::kMap);
+  std::vector<std::string> before = RowTexts();
+  rotation_.RandomizeOrder(42);
+  std::vector<std::string> after = RowTexts();
+  EXPECT_NE(before, after);
+  std::sort(before.begin(), before.end());
+  std::sort(after.begin(), after.end());
+  EXPECT_EQ(before, after);
+  EXPECT_TRUE(rotation_.Dirty());
+  EXPECT_EQ(rotation_.GetSortColumn(), SortColumn::kNone);
+
+  tmp_.Write("Settings/Maps.con", "ashfront,ridge,1\n");
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList("game.addLevel ridge GPM_CQ ashfront\n"), false));
+  rotation_.RandomizeOrder(7);
+  EXPECT_EQ(RowTexts(), std::vector<std::string>{"+ridge/Conquest/ashfront"});
+}
+
+TEST_F(MapRotationTest, OnlyCheckMarkChangesMakeTheRotationDirty) {
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(kList), false));
+  rotation_.SetRowChecked(0, true);
+  rotation_.SetRowChecked(99, false);
+  EXPECT_FALSE(rotation_.Dirty());
+  rotation_.SetRowChecked(0, false);
+  EXPECT_TRUE(rotation_.Dirty());
+  rotation_.ClearDirty();
+  rotation_.SetAllChecked(true);
+  EXPECT_TRUE(rotation_.Dirty());
+  EXPECT_EQ(rotation_.RowLevelSpec(1), "hue GPM_EVOL ashfront");
+  EXPECT_EQ(rotation_.RowLevelSpec(99), "");
+}
+
+TEST_F(MapRotationTest, ModMenuKeepsLinePositions) {
+  std::string mods = "ashfront\n\nfrontier\n";
+  for (int i = 0; i < 40; ++i) mods += "m" + std::to_string(i) + "\n";
+  tmp_.Write("Settings/Mods.con", mods);
+  std::vector<std::string> entries;
+  ASSERT_TRUE(rotation_.ModMenuEntries(&entries));
+  ASSERT_EQ(entries.size(), kModMenuLines);
+  EXPECT_EQ(entries[0], "Show ASHFRONT maps");
+  EXPECT_EQ(entries[1], "");
+  EXPECT_EQ(entries[2], "Show FRONTIER maps");
+}
+
+TEST(GameModesTest, TableLookups) {
+  EXPECT_EQ(ModeDisplayName("gpm_ccombat"), "Custom Combat");
+  EXPECT_EQ(ModeDisplayName("GPM_X"), "");
+  EXPECT_EQ(ModeIdFromDisplayName("cooperative"), "GPM_COOP");
+  EXPECT_EQ(ModeBit("GPM_EVOL"), 4u);
+  EXPECT_EQ(ModeBit("Conquest"), 0u);
+  EXPECT_EQ(ModeIdFromBit(8), "GPM_CCOMBAT");
+  EXPECT_EQ(ModeIdFromBit(3), "");
+  EXPECT_EQ(ModeIdFromGameType("evolution"), "GPM_EVOL");
+}
+
+TEST(RotationLineTest, ModRunsToTheEndOfTheLine) {
+  RotationLine line;
+  ASSERT_TRUE(ParseRotationLine("game.addLevel  hue GPM_CQ my mod \r\n", &line));
+  EXPECT_EQ(line.command, "game.addLevel");
+  EXPECT_EQ(line.map, "hue");
+  EXPECT_EQ(line.mode, "GPM_CQ");
+  EXPECT_EQ(line.mod, "my mod");
+  EXPECT_FALSE(ParseRotationLine("game.addLevel hue GPM_CQ \r\n", &line));
+}
+
+}  // namespace
+}  // namespace varnholt
