@@ -180,6 +180,19 @@ TEST_F(SimConsoleTest, ListPlayersFollowsTheLineFormatIncludingBots) {
   EXPECT_NE(players[1].keyhash, players[2].keyhash);
 }
 
+TEST_F(SimConsoleTest, OptionsAndPlayersCanComeFromFilesInTheGameFolder) {
+  // A server started by the manager gets only the game's switches; its script lies beside it.
+  folder_.Write("players.txt", "# scripted\nFromFile|2\nSecond|1||10.9.9.9\n");
+  folder_.Write("ashfront-sim.options", "# options\n--player=FromOptions|1\n  --players-file=" +
+                                            folder_.path() + "/players.txt\n");
+  ASSERT_TRUE(StartSim({}));
+  std::vector<ParsedPlayer> players = ListPlayers(console_);
+  ASSERT_EQ(players.size(), 3u);
+  EXPECT_EQ(players[0].name, "FromOptions");
+  EXPECT_EQ(players[1].name, "FromFile");
+  EXPECT_EQ(players[2].address, "10.9.9.9");
+}
+
 TEST_F(SimConsoleTest, AnEmptyServerAnswersListPlayersWithAnEmptyLine) {
   ASSERT_TRUE(StartSim({}));
   std::vector<std::string> lines;
