@@ -51,6 +51,9 @@ TEST_F(SimStatusTest, StatusReportsRulesPlayersAndTeams) {
   EXPECT_EQ(v["Number Of Rounds"], "0");
   EXPECT_EQ(v["Ticket Ratio"], "150");
   EXPECT_EQ(v["tickets_t0"], "450");
+  EXPECT_EQ(v["tickets1"], "450");
+  EXPECT_EQ(v["number_of_rounds"], "0");
+  EXPECT_EQ(v["timelimit"], "1200");
   EXPECT_EQ(v["player_0"], "Bob");
   EXPECT_EQ(v["ping_0"], "80");
   EXPECT_EQ(v["team_0"], "1");

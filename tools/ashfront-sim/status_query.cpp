@@ -67,7 +67,11 @@ StatusSnapshot MakeStatusSnapshot(const ServerInfo& info, const LiveSettings& se
   rule("roundTimeRemain", std::to_string(match.RoundTimeRemaining()));
   rule("tickets_t0", std::to_string(match.tickets(0)));
   rule("tickets_t1", std::to_string(match.tickets(1)));
+  // Both spellings are read: the settings read-back and the statistics use one each.
   rule("Number Of Rounds", std::to_string(rounds < 0 ? 0 : rounds));
+  rule("number_of_rounds", std::to_string(rounds < 0 ? 0 : rounds));
+  rule("tickets1", std::to_string(match.tickets(0)));
+  rule("tickets2", std::to_string(match.tickets(1)));
   rule("Ticket Ratio", std::to_string(ticket_percent));
   rule("sv_punkbuster", info.punkbuster ? "1" : "0");
   rule("tk_mode", settings.Number("admin.tkPunishMode", 0) != 0 ? "Punish" : "Forgive");
