@@ -4,6 +4,7 @@
 
 #include <cstdarg>
 
+#include "core/notify_codes.h"
 #include "log/error_text.h"
 #include "platform/crash_report.h"
 #include "platform/files.h"
@@ -28,12 +29,14 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
       settings_folder_(JoinPath(game_folder_, kSettingsSubfolder)),
       log_(game_folder_, clock),
       queue_(clock, log_),
-      worker_(queue_, log_, clock, [this](const Command& c) { DispatchCommand(c); }),
+      worker_(queue_, log_, clock, [this](const Command& c) { dispatcher_.DispatchCommand(c); }),
       channel_(setup_.runtime_folder),
       server_(game_folder_, log_, clock),
       interfaces_(log_),
       settings_files_(settings_, log_),
-      catalog_(game_folder_, settings_folder_, log_) {
+      catalog_(game_folder_, settings_folder_, log_),
+      services_(*this),
+      dispatcher_(log_, services_) {
   log_.SetPresenter(&presenter_);
 }
 
@@ -105,21 +108,9 @@ bool Program::OpenInstanceChannel() {
   return true;
 }
 
-void Program::DispatchCommand(const Command& command) {
-  busy_ = true;
-  uint32_t n = command.code - 0xB00B0000u;
-  if (n == 1) MonitorTick();
-  busy_ = false;
-}
-
-void Program::MonitorTick() {
-  // The monitor's checks are added with the supervisor; the tick itself keeps the worker
-  // waking regularly, which delayed Commands rely on.
-}
-
 void Program::StartTimers() {
   monitor_timer_ = loop_.StartTimer(30 * 1000, [this] {
-    queue_.QueueUniqueCommand(0xB00B0001, "", 0, 0);
+    queue_.QueueUniqueCommand(kCmdMonitorTick, "", 0, 0);
   });
 }
 

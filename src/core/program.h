@@ -12,8 +12,11 @@
 
 #include "core/command_line.h"
 #include "core/command_queue.h"
+#include "core/dispatcher.h"
 #include "core/interface_list.h"
 #include "core/program_options.h"
+#include "core/program_services.h"
+#include "core/status_display.h"
 #include "core/worker.h"
 #include "log/event_log.h"
 #include "platform/clock.h"
@@ -73,6 +76,8 @@ class Program {
   const std::string& SettingsFolder() const { return settings_folder_; }
   InterfaceList& Interfaces() { return interfaces_; }
   SettingsTable& Settings() { return settings_; }
+  StatusDisplay& Status() { return status_; }
+  bool DedicatedMode() const { return dedicated_mode_; }
 
  private:
   // Instance initialisation.
@@ -109,8 +114,6 @@ class Program {
   void StartTimers();
 
   bool Fatal(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  void DispatchCommand(const Command& command);
-  void MonitorTick();
 
   ProgramSetup setup_;
   const Clock& clock_;
@@ -131,13 +134,15 @@ class Program {
   SettingsTable settings_;
   SettingsFiles settings_files_;
   ModCatalog catalog_;
+  StatusDisplay status_;
+  ProgramServices services_;
+  Dispatcher dispatcher_;
 
   std::string os_text_;
   int os_version_code_ = 0;
   bool dedicated_mode_ = true;
   bool punkbuster_installed_ = false;
   EventLoop::TimerId monitor_timer_ = 0;
-  std::atomic<bool> busy_{false};
   bool shutting_down_ = false;
   bool worker_started_ = false;
   int exit_code_ = 1;

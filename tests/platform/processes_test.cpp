@@ -30,7 +30,9 @@ TEST(ProcessesTest, RecognisesTheServerByFileNotByName) {
 
 TEST(ProcessesTest, RecognisesAScriptRunByItsInterpreter) {
   TempFolder game;
-  std::string script = game.Write("ashfront_w32ded.exe", "#!/bin/sh\nsleep 30\n");
+  // Short sleeps, so nothing outlives the test for long once the script is killed.
+  std::string script =
+      game.Write("ashfront_w32ded.exe", "#!/bin/sh\nwhile :; do sleep 0.1; done\n");
   std::filesystem::permissions(script, std::filesystem::perms::owner_all);
   ChildProcess server;
   ASSERT_TRUE(server.Start(script, {}, game.path()));

@@ -1,0 +1,176 @@
+#include "core/dispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/chat_pieces.h"
+#include "core/notify_codes.h"
+#include "support/temp_folder.h"
+
+namespace varnholt {
+namespace {
+
+using testing::TempFolder;
+
+TEST(ChatPiecesTest, ChatSplitsAtTheLastBlankWithinSixtyFourAndKeepsPlaceholders) {
+  // 100 characters of short words.
+  std::string text;
+  while (text.size() < 100) text += "word ";
+  text.resize(100);
+  std::vector<std::string> pieces = SplitChatPieces(text, MessageStyle::kChat);
+  ASSERT_EQ(pieces.size(), 2u);
+  // The 64th character (index 63) is inside "word"; the last blank at or before it is 59.
+  EXPECT_EQ(pieces[0].size(), 59u);
+  EXPECT_EQ(pieces[0].find(' '), std::string::npos);
+  EXPECT_EQ(pieces[0].substr(0, 5), std::string("word") + kChatBlank);
+  EXPECT_EQ(pieces[1].size(), 100u - 60u);
+}
+
+TEST(ChatPiecesTest, LimitsAtSixtyThreeAndSixtyFour) {
+  EXPECT_EQ(SplitChatPieces(std::string(63, 'a'), MessageStyle::kChat).size(), 1u);
+  // 64 characters without separator: 63 and the rest.
+  std::vector<std::string> p = SplitChatPieces(std::string(64, 'a'), MessageStyle::kChat);
+  ASSERT_EQ(p.size(), 2u);
+  EXPECT_EQ(p[0].size(), 63u);
+  EXPECT_EQ(p[1], "a");
+  // A 70-character server message without blanks: 63 then 7.
+  p = SplitChatPieces(std::string(70, 'b'), MessageStyle::kServerMessage);
+  ASSERT_EQ(p.size(), 2u);
+  EXPECT_EQ(p[0].size(), 63u);
+  EXPECT_EQ(p[1].size(), 7u);
+  // A blank exactly at the 64th character ends the piece at 63; it is not sent.
+  std::string at64 = std::string(63, 'c') + " " + std::string(5, 'd');
+  p = SplitChatPieces(at64, MessageStyle::kServerMessage);
+  ASSERT_EQ(p.size(), 2u);
+  EXPECT_EQ(p[0], std::string(63, 'c'));
+  EXPECT_EQ(p[1], "ddddd");
+  // Server messages turn placeholders back into blanks.
+  EXPECT_EQ(SplitChatPieces(std::string("a") + kChatBlank + "b", MessageStyle::kServerMessage)[0],
+            "a b");
+  EXPECT_TRUE(SplitChatPieces("", MessageStyle::kChat).empty());
+}
+
+// Subsystems as the dispatcher sees them, recording what it asked for.
+class RecordingServices : public DispatchServices {
+ public:
+  std::string ClientSlotName(int slot) override { return slot == 3 ? "alice" : "[unknown]"; }
+  std::string ClientSlotAddress(int slot) override { return slot == 3 ? "10.0.0.9" : "[unknown]"; }
+  std::string AccountName(int row) override { return row == 2 ? "gameadmin" : ""; }
+  void NotifyClient(int32_t origin, uint32_t code) override {
+    replies.push_back({origin, code});
+  }
+  void NotifyClients(uint32_t code, std::string_view data, bool) override {
+    notified.push_back({code, std::string(data)});
+  }
+  bool RunConsoleCommand(const std::string& command) override {
+    console.push_back(command);
+    return fail_after < 0 || static_cast<int>(console.size()) <= fail_after;
+  }
+  bool ServerRunning() override { return running; }
+  void SetCurrentLevel(const std::string& level) override { current_level = level; }
+  void SetRotationDirty() override { dirty = true; }
+  bool GamePaused() override { return paused; }
+  void SetGamePaused(bool p) override { paused = p; }
+
+  std::vector<std::pair<int32_t, uint32_t>> replies;
+  std::vector<std::pair<uint32_t, std::string>> notified;
+  std::vector<std::string> console;
+  int fail_after = -1;
+  bool running = true;
+  bool paused = false;
+  bool dirty = false;
+  std::string current_level;
+};
+
+class DispatcherTest : public ::testing::Test {
+ protected:
+  DispatcherTest() : log_(tmp_.path(), clock_), dispatcher_(log_, services_) {}
+
+  void Run(uint32_t code, const std::string& text, int32_t origin = 0) {
+    Command c;
+    c.code = code;
+    snprintf(c.text, sizeof c.text, "%s", text.c_str());
+    c.number = origin;
+    dispatcher_.DispatchCommand(c);
+  }
+  std::string Log() { return tmp_.Read("Varnholt.log"); }
+
+  TempFolder tmp_;
+  ManualClock clock_;
+  EventLog log_;
+  RecordingServices services_;
+  Dispatcher dispatcher_;
+};
+
+TEST_F(DispatcherTest, OriginatorNames) {
+  EXPECT_EQ(dispatcher_.GetClientName(0), "operator");
+  EXPECT_EQ(dispatcher_.GetClientAddress(0), "console");
+  EXPECT_EQ(dispatcher_.GetClientName(3), "alice");
+  EXPECT_EQ(dispatcher_.GetClientAddress(3), "10.0.0.9");
+  EXPECT_EQ(dispatcher_.GetClientName(0xFF02), "gameadmin");
+  EXPECT_EQ(dispatcher_.GetClientAddress(0xFF02), "game");
+  EXPECT_EQ(dispatcher_.GetClientName(0xFF07), "[unknown]");
+  EXPECT_EQ(dispatcher_.GetClientName(17), "[unknown]");
+  EXPECT_EQ(dispatcher_.GetClientAddress(-5), "[unknown]");
+}
+
+TEST_F(DispatcherTest, ChatIsSentInPiecesLoggedWithBlanksAndReplied) {
+  std::string text = "this is a rather long chat message that needs to be split into two pieces ok";
+  Run(kCmdChat, text, 3);
+  ASSERT_EQ(services_.console.size(), 2u);
+  EXPECT_EQ(services_.console[0].rfind("game.sayAll \"this\x80is", 0), 0u);
+  EXPECT_NE(Log().find(" : User alice at 10.0.0.9 said '" + text + "'.\r\n"), std::string::npos);
+  ASSERT_EQ(services_.replies.size(), 1u);
+  EXPECT_EQ(services_.replies[0], std::make_pair(3, static_cast<uint32_t>(kNotifyChatSent)));
+}
+
+TEST_F(DispatcherTest, ChatStartingWithStarIsNotLoggedAndAFailedPieceStopsAll) {
+  Run(kCmdChat, "*quiet");
+  EXPECT_EQ(Log().find("said"), std::string::npos);
+  services_.console.clear();
+  services_.fail_after = 1;
+  services_.replies.clear();
+  Run(kCmdServerMessage, std::string(200, 'x'), 3);
+  EXPECT_EQ(services_.console.size(), 2u);  // the second piece failed; nothing after it
+  EXPECT_NE(Log().find("Couldn't send server message! The command failed."), std::string::npos);
+  EXPECT_EQ(services_.replies.back().second, static_cast<uint32_t>(kNotifyFailed));
+  EXPECT_EQ(Log().find("said 'xxx"), std::string::npos);
+}
+
+TEST_F(DispatcherTest, SetNextMapWhileStoppedSucceedsWithoutConsole) {
+  services_.running = false;
+  Run(kCmdSetNextMap, "gulf_of_oman");
+  EXPECT_TRUE(services_.console.empty());
+  EXPECT_EQ(services_.current_level, "gulf_of_oman");
+  EXPECT_TRUE(services_.dirty);
+  EXPECT_NE(Log().find("User operator at console changed the next map to gulf_of_oman."),
+            std::string::npos);
+  ASSERT_EQ(services_.notified.size(), 1u);
+  EXPECT_EQ(services_.notified[0].first, static_cast<uint32_t>(kNotifyNextMapSet));
+}
+
+TEST_F(DispatcherTest, PauseTogglesTheFlagAndFailuresReplyToTheOrigin) {
+  Run(kCmdTogglePause, "");
+  EXPECT_TRUE(services_.paused);
+  Run(kCmdTogglePause, "");
+  EXPECT_FALSE(services_.paused);
+  std::string log = Log();
+  EXPECT_NE(log.find("User operator at console paused the server."), std::string::npos);
+  EXPECT_NE(log.find("User operator at console unpaused the server."), std::string::npos);
+  services_.fail_after = 0;
+  Run(kCmdRestartMap, "", 3);
+  EXPECT_NE(Log().find("Couldn't restart map! The command failed."), std::string::npos);
+  EXPECT_EQ(services_.replies.back(), std::make_pair(3, static_cast<uint32_t>(kNotifyFailed)));
+}
+
+TEST_F(DispatcherTest, CodesOutsideTheTableDoNothing) {
+  Run(kCommandBase + 30, "x");
+  Run(0x12345678, "x");
+  EXPECT_TRUE(services_.console.empty());
+  EXPECT_FALSE(dispatcher_.Busy());
+}
+
+}  // namespace
+}  // namespace varnholt
