@@ -277,6 +277,26 @@ TEST_F(SimConsoleTest, KicksLetPlayersBackButBansKeepThemOut) {
   EXPECT_FALSE(HasPlayer(ListPlayers(console_), "KeyBanned"));
 }
 
+TEST_F(SimConsoleTest, KickedPlayersComeBackByThemselvesWhenAsked) {
+  ASSERT_TRUE(StartSim({"--rejoin-seconds=1", "--player=Returner|1"}));
+  std::vector<std::string> out;
+  ASSERT_TRUE(console_.Run("admin.kickPlayer 0", &out));
+  bool back = false;
+  for (int i = 0; i < 150 && !back; ++i) {
+    back = HasPlayer(ListPlayers(console_), "Returner");
+    if (!back) usleep(20 * 1000);
+  }
+  EXPECT_TRUE(back);
+}
+
+TEST_F(SimConsoleTest, SeveralLinesInOneStringRunOneByOne) {
+  ASSERT_TRUE(StartSim({}));
+  std::vector<std::string> out;
+  ASSERT_TRUE(console_.Request(
+      {"ConsoleMessage 0", "admin.votingTime\r\nadmin.timeLimit", "", "\r"}, &out));
+  EXPECT_THAT(out, ElementsAre("60", "0"));
+}
+
 TEST_F(SimConsoleTest, PunkBusterBansByGuidWhenEnabled) {
   folder_.WriteSetting("ServerSettings.con",
                        "game.serverIP 127.0.0.1\ngame.gameSpyPort 0\ngame.serverPunkBuster 1\n");

@@ -88,6 +88,8 @@ bool ParseSimOption(const std::string& option, SimOptions* o, std::string* error
     ok = ParseInt(value, 1, 86400, &o->round_seconds);
   } else if (name == "tick-ms") {
     ok = ParseInt(value, 10, 60000, &o->tick_ms);
+  } else if (name == "rejoin-seconds") {
+    ok = ParseInt(value, 0, 86400, &o->rejoin_seconds);
   } else if (name == "console-port") {
     ok = ParseInt(value, 0, 65535, &o->console_port);
   } else if (name == "query-port") {
@@ -163,7 +165,7 @@ const char* SimUsage() {
          "  --player=SPEC            name|team|ping|address|keyhash|guid|bot (repeatable)\n"
          "  --players-file=PATH      one SPEC per line\n"
          "  --static                 no simulated fighting, ping changes or chat\n"
-         "  --seed=N --chat-every=S --round-seconds=S --tick-ms=MS\n"
+         "  --seed=N --chat-every=S --round-seconds=S --tick-ms=MS --rejoin-seconds=S\n"
          "  --console-port=P --query-port=P   override the configured ports (0 = any)\n"
          "  --raw-backslashes        send backslashes in status values unchanged\n"
          "  --control-file=NAME      control file in the game folder\n"

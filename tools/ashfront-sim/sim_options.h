@@ -28,8 +28,9 @@ struct SimOptions {
   int chat_every_seconds = 25;
   int round_seconds = 900;
   int tick_ms = 1000;
-  int console_port = -1;  // overrides the port of admin.enableRemoteConsole
-  int query_port = -1;    // overrides the configured status query port
+  int rejoin_seconds = 0;  // kicked and leaving players come back this often; 0 = never
+  int console_port = -1;   // overrides the port of admin.enableRemoteConsole
+  int query_port = -1;     // overrides the configured status query port
   bool raw_backslashes = false;
   std::string control_file = "ashfront-sim.control";
   std::vector<FaultPlan> faults;

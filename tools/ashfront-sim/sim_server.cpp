@@ -84,7 +84,7 @@ SimServer::~SimServer() {
 }
 
 bool SimServer::Start() {
-  start_ms_ = last_tick_ms_ = last_control_poll_ms_ = clock_.MonotonicMs();
+  start_ms_ = last_tick_ms_ = last_control_poll_ms_ = last_rejoin_ms_ = clock_.MonotonicMs();
   if (!ReadSettingsFolder()) return false;
   match_.Begin();
   AddStartPlayers();
@@ -318,9 +318,17 @@ void SimServer::Respond(Connection& c, const std::vector<std::string>& request) 
     if (end > 1 && request[end - 1] == "\r") --end;
     std::vector<std::string> lines;
     for (size_t i = 1; i < end; ++i) {
-      std::string line = request[i];
-      while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
-      commands_.Execute(line, &lines);
+      // A client that sends several lines in one string gets them run one by one.
+      size_t start = 0;
+      const std::string& text = request[i];
+      do {
+        size_t newline = text.find('\n', start);
+        std::string line =
+            text.substr(start, newline == std::string::npos ? newline : newline - start);
+        while (!line.empty() && line.back() == '\r') line.pop_back();
+        commands_.Execute(line, &lines);
+        start = newline == std::string::npos ? text.size() + 1 : newline + 1;
+      } while (start < text.size());
     }
     AfterCommands();
     // Chat that arrived since the last exchange rides along, between the response lines.
@@ -480,6 +488,13 @@ void SimServer::ReadGuidBans() {
 
 void SimServer::Tick() {
   uint64_t now = clock_.MonotonicMs();
+  if (options_.rejoin_seconds > 0 &&
+      now - last_rejoin_ms_ >= static_cast<uint64_t>(options_.rejoin_seconds) * 1000) {
+    last_rejoin_ms_ = now;
+    for (const std::string& line : roster_.RejoinAll(info_.max_players, info_.punkbuster)) {
+      ConsoleLine(line);
+    }
+  }
   if (now - last_tick_ms_ >= static_cast<uint64_t>(options_.tick_ms)) {
     match_.Tick(static_cast<double>(now - last_tick_ms_) / 1000.0);
     last_tick_ms_ = now;
