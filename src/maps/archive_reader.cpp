@@ -9,22 +9,11 @@
 #include <memory>
 #include <vector>
 
+#include "maps/text_util.h"
 #include "platform/last_error.h"
 
 namespace varnholt {
 namespace {
-
-char AsciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  }
-  return true;
-}
 
 bool Fits(uint64_t offset, uint64_t length, uint64_t size) {
   return offset <= size && length <= size - offset;

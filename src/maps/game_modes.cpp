@@ -1,15 +1,11 @@
 #include "maps/game_modes.h"
 
-#include <strings.h>
+#include "maps/text_util.h"
 
 namespace varnholt {
 namespace {
 
 constexpr std::string_view kGameTypes[] = {"conquest", "coop", "evolution", "customcombat"};
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 // Visits the id/name pairs of the table in order until `visit` returns true; returns the
 // pair's index, or -1.

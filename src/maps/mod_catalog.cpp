@@ -8,6 +8,7 @@
 #include "log/error_text.h"
 #include "maps/archive_reader.h"
 #include "maps/text_file.h"
+#include "maps/text_util.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 
@@ -17,19 +18,6 @@ namespace {
 constexpr std::string_view kLevelsFolder = "Archives/AshFront/Levels";
 constexpr std::string_view kArchiveSuffix = ".rfa";
 constexpr size_t kMaxModsFileBytes = 1024 * 1024;
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() &&
-         strncasecmp(text.data() + text.size() - suffix.size(), suffix.data(), suffix.size()) == 0;
-}
 
 // Folder listings come back in the file system's own order; sorting them the way the
 // game's home platform lists folders keeps the catalogue (and mod positions) stable.
