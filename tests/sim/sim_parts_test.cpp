@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "ban_files.h"
 #include "console_wire.h"
 #include "live_settings.h"
 #include "roster.h"
@@ -119,6 +120,24 @@ TEST(SimRosterTest, PlayerSpecsAreCheckedAndBansHoldAtJoin) {
   EXPECT_EQ(roster.Join(p, 32, false), JoinResult::kJoined);
   ASSERT_TRUE(ParsePlayerSpec("Third", &p, &error));
   EXPECT_EQ(roster.Join(p, 1, false), JoinResult::kFull);
+}
+
+TEST(SimBanFilesTest, GuidBansRoundTripThroughTheirFile) {
+  Roster roster(1);
+  roster.BanGuid("0123456789abcdef0123456789abcdef");
+  std::string text = GuidBanText(roster, 1700000000);
+  EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
+  Roster read(1);
+  ReadGuidBanText(
+      "; comment 11111111111111111111111111111111\n" + text +
+          "[x] zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz FEDCBA9876543210FEDCBA9876543210 \"\"\r\n",
+      &read);
+  EXPECT_THAT(read.banned_guids(),
+              ElementsAre("0123456789abcdef0123456789abcdef", "FEDCBA9876543210FEDCBA9876543210"));
+  roster.BanAddress("1.2.3.4");
+  roster.BanKey("k");
+  EXPECT_EQ(BanListText(roster),
+            "admin.addAddressToBanList 1.2.3.4:0 Perm\nadmin.addKeyToBanList k Perm\n");
 }
 
 }  // namespace
