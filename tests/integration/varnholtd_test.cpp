@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -52,6 +53,20 @@ class VarnholtdTest : public ::testing::Test {
     int code = -1;
     EXPECT_TRUE(child.Wait(10000, &code));
     return code;
+  }
+
+  // Runs the daemon until a file holds a text, then stops it with SIGTERM. The signal is
+  // taken only once start-up is complete, so every start-up step has run.
+  void RunUntilFileHas(const TempFolder& game, const std::string& file, const std::string& text,
+                       std::vector<std::string> args) {
+    ChildProcess child;
+    ASSERT_TRUE(StartDaemon(&child, game, std::move(args)));
+    EXPECT_TRUE(WaitUntil([&] { return game.Read(file).find(text) != std::string::npos; }))
+        << game.Read(file);
+    child.Signal(SIGTERM);
+    int code = -1;
+    ASSERT_TRUE(child.Wait(10000, &code));
+    EXPECT_EQ(code, 0);
   }
 
   static bool LogHas(const TempFolder& game, const std::string& text) {
@@ -176,6 +191,36 @@ TEST_F(VarnholtdTest, SecondInstanceLeavesAndStopReachesTheMonitoringInstance) {
   EXPECT_EQ(code, 0);
   ASSERT_TRUE(server.Wait(5000));
   EXPECT_TRUE(LogHas(game, "Server stopped via command-line option"));
+}
+
+TEST_F(VarnholtdTest, ErrorLogOffKeepsOnlyTheLinesBeforeTheOptions) {
+  TempFolder game;
+  MakeInstallation(game);
+  game.Write("Varnholt.ini", "[settings]\r\nErrorLog=0\r\n");
+  EXPECT_EQ(RunToEnd(game, {"-?"}), 0);
+  std::string log = game.Read("Varnholt.log");
+  EXPECT_NE(log.find(" : Ashfront Varnholt v2.0 beta 4g\r\n"), std::string::npos);
+  EXPECT_NE(log.find(" : Started under "), std::string::npos);
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+}
+
+TEST_F(VarnholtdTest, IpOptionIsSavedAndAnUnknownAddressIsReset) {
+  TempFolder game;
+  MakeInstallation(game);
+  // 127.0.0.1 is accepted although no interface lists it.
+  RunUntilFileHas(game, "Mods/ashfront/Settings/Varnholt.con", "game.serverIP 127.0.0.1\r\n",
+                  {"-ip", "127.0.0.1"});
+  EXPECT_FALSE(LogHas(game, "was not detected"));
+
+  TempFolder other;
+  MakeInstallation(other);
+  RunUntilFileHas(other, "Mods/ashfront/Settings/Varnholt.con", "game.serverIP 203.0.113.77",
+                  {"-ip", "203.0.113.77"});
+  EXPECT_TRUE(LogHas(other, "A network interface with server IP address 203.0.113.77 was not "
+                            "detected on this system! Varnholt has reset the server IP"));
+  // The reset is not written back: the file keeps what -ip saved.
+  EXPECT_NE(other.Read("Mods/ashfront/Settings/Varnholt.con").find("game.serverIP 203.0.113.77"),
+            std::string::npos);
 }
 
 TEST_F(VarnholtdTest, StopWithoutARunningServerDoesNothing) {
