@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, lays out the demo installation and runs varnholtd in it
-# (Ctrl-C or SIGTERM stops it in order). Pass -start to have it launch the game server.
+# (Ctrl-C or SIGTERM stops it in order). Arguments are passed to varnholtd.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -11,4 +11,4 @@ cmake --build "$build" -j "$(nproc)" --target varnholtd $(cmake --build "$build"
 "$root/scripts/make-demo.sh" "$game" "$build"
 cd "$game"
 echo "Running varnholtd in $game (log: $game/Varnholt.log)"
-exec "$build/app/varnholtd" "${@:--start}"
+exec "$build/app/varnholtd" "$@"
