@@ -1,0 +1,161 @@
+#include "gamelink/status_query.h"
+
+#include <strings.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <random>
+#include <thread>
+
+#include "platform/files.h"
+#include "platform/last_error.h"
+#include "platform/sockets.h"
+#include "settings/setting_def.h"
+
+namespace varnholt {
+namespace {
+
+constexpr const char* kTooLargeText =
+    "Couldn't get server status! Response is greater than MAX_MSG_SIZE!";
+
+struct PortRange {
+  uint16_t first;
+  uint16_t last;  // inclusive
+};
+// Where servers commonly answer when not on the configured port.
+constexpr PortRange kSearchRanges[] = {{23000, 23009}, {22000, 22010}};
+
+}  // namespace
+
+StatusQuery::StatusQuery(EventLog& log, const SettingsTable& settings, const Clock& clock)
+    : log_(log), settings_(settings), clock_(clock), random_(std::random_device{}()) {}
+
+const std::string* StatusQuery::QueryServerStatus(uint16_t port, const char* query_text) {
+  if (port == 0 || query_text == nullptr) {
+    SetLastErrorCode(kErrorInvalidParameter);
+    return nullptr;
+  }
+  const QuerySections sections = QuerySectionsOf(query_text);
+  // A generator seeded once, so two queries in the same second still differ.
+  const uint32_t a = random_();
+  const uint32_t b = random_();
+  const RequestId id = {static_cast<uint8_t>(a), static_cast<uint8_t>(a >> 8),
+                        static_cast<uint8_t>(b), static_cast<uint8_t>(b >> 8)};
+  const StatusRequest request = BuildStatusRequest(id, sections);
+
+  int socket = CreateUdpSocket();
+  if (socket == kNoSocket) return nullptr;
+  if (start_delay_ms_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(start_delay_ms_));
+  if (!SendDatagram(socket, settings_.GetAddress(setting_rows::kServerIp), port, request.data(),
+                    request.size())) {
+    uint32_t error = GetLastErrorCode();
+    CloseSocket(socket);
+    SetLastErrorCode(error);
+    return nullptr;
+  }
+  status_reply_.clear();
+  size_t size = 0;
+  bool received = ReceiveReply(socket, id, &size);
+  uint32_t error = GetLastErrorCode();
+  CloseSocket(socket);
+  SetLastErrorCode(error);
+  if (!received) {
+    if (error == kWsaMessageSize) log_.LogMessage(kSoundNone, "%s", kTooLargeText);
+    return nullptr;
+  }
+  if (ConvertStatusDatagram(std::string_view(datagram_.data(), size), sections, &conversion_) ==
+      ConvertResult::kTooLong) {
+    log_.LogMessage(kSoundNone, "%s", kTooLargeText);
+    SetLastErrorCode(kWsaMessageSize);
+    return nullptr;
+  }
+  status_reply_ = conversion_;
+  AppendStatusLog();
+  ClearLastError();
+  return &status_reply_;
+}
+
+bool StatusQuery::ReceiveReply(int socket, const RequestId& id, size_t* size) {
+  datagram_.resize(kMaxMsgSize);
+  // One deadline for the whole wait, so a stream of stale datagrams cannot extend it.
+  using Steady = std::chrono::steady_clock;
+  const Steady::time_point end = Steady::now() + std::chrono::milliseconds(kStatusWaitMs);
+  while (true) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Steady::now());
+    if (left.count() <= 0) {
+      SetLastErrorCode(kWsaTimedOut);
+      return false;
+    }
+    if (WaitReadable(socket, static_cast<int>(left.count())) != WaitResult::kReady) return false;
+    if (!ReceiveDatagram(socket, datagram_.data(), datagram_.size(), size)) {
+      if (GetLastErrorCode() == kWsaWouldBlock) continue;
+      return false;
+    }
+    if (ReplyMatches(std::string_view(datagram_.data(), *size), id)) return true;
+  }
+}
+
+void StatusQuery::AppendStatusLog() {
+  if (status_log_path_.empty()) return;
+  time_t now = static_cast<time_t>(clock_.CalendarSeconds());
+  tm local{};
+  localtime_r(&now, &local);
+  char date[16];
+  char time_text[16];
+  if (strftime(date, sizeof date, "%x", &local) == 0) date[0] = '\0';
+  if (strftime(time_text, sizeof time_text, "%H:%M:%S", &local) == 0) time_text[0] = '\0';
+  std::string line;
+  line.reserve(status_reply_.size() + 40);
+  line.append(date).append(" ").append(time_text).append(" : [").append(status_reply_);
+  line.append("]\n");
+  AppendToFile(status_log_path_, line);  // a traffic log that cannot be written is skipped
+}
+
+const std::string* StatusQuery::GetQueryValue(const std::string* reply, std::string_view key) {
+  const std::string& text = reply == nullptr ? status_reply_ : *reply;
+  if (!FindQueryValue(text, key, &value_)) return nullptr;
+  return &value_;
+}
+
+bool StatusQuery::PortAnswers(uint16_t port, const std::string& game_port) {
+  if (QueryServerStatus(port, "\\info\\") == nullptr) return false;
+  const std::string* host_port = GetQueryValue("hostport");
+  return host_port != nullptr && strcasecmp(host_port->c_str(), game_port.c_str()) == 0;
+}
+
+bool StatusQuery::IdentifyStatusPort() {
+  char game_port[16];
+  snprintf(game_port, sizeof game_port, "%d", settings_.GetInt(setting_rows::kServerPort));
+  game_port[5] = '\0';
+  const bool internet = settings_.GetBool("game.serverInternet");
+  const uint16_t candidate = static_cast<uint16_t>(
+      settings_.GetInt(internet ? "game.gameSpyPort" : "game.gameSpyLANPort"));
+  if (debug_) log_.LogMessage(kSoundNone, "DEBUG: Testing configured port (%i)...", candidate);
+  if (PortAnswers(candidate, game_port)) {
+    status_port_.store(candidate);
+    if (debug_)
+      log_.LogMessage(kSoundNone, "DEBUG: Identified server status port (%i).", candidate);
+    return true;
+  }
+  if (debug_ && GetLastErrorCode() == 0) {
+    // A reply came, but from a server on another game port.
+    log_.LogMessage(kSoundNone, "DEBUG: Server is not using the configured status port! (%i).",
+                    candidate);
+  }
+  for (const PortRange& range : kSearchRanges) {
+    for (uint32_t port = range.first; port <= range.last; ++port) {
+      if (pump_messages_) pump_messages_();
+      if (PortAnswers(static_cast<uint16_t>(port), game_port)) {
+        status_port_.store(static_cast<uint16_t>(port));
+        if (debug_) {
+          log_.LogMessage(kSoundNone, "DEBUG: Identified server status port (%i).", port);
+        }
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace varnholt

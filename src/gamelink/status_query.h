@@ -1,0 +1,81 @@
+// The status query client: one UDP query per call, the reply kept as text in StatusReply,
+// value lookups in it, and the search for the port the running server answers on.
+// Queries, StatusReply and the lookup buffer belong to the worker thread. StatusPort is also
+// cleared by the user-interface thread when it starts the server, so it is atomic.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "gamelink/status_datagram.h"
+#include "log/event_log.h"
+#include "platform/clock.h"
+#include "settings/settings_table.h"
+
+namespace varnholt {
+
+constexpr int kStatusWaitMs = 1000;
+// Every query waits this long after creating its socket before sending.
+constexpr uint32_t kQueryStartDelayMs = 100;
+
+class StatusQuery {
+ public:
+  StatusQuery(EventLog& log, const SettingsTable& settings, const Clock& clock);
+  StatusQuery(const StatusQuery&) = delete;
+  StatusQuery& operator=(const StatusQuery&) = delete;
+
+  // Sends one query to game.serverIP:port and returns the reply text (valid until the next
+  // query), or nullptr with the last error: 87 bad arguments, 10060 no reply within a second,
+  // 10040 a reply too large (logged), or the socket error.
+  const std::string* QueryServerStatus(uint16_t port, const char* query_text);
+
+  // The value of `key` in `reply` (nullptr: the last StatusReply), or nullptr when the key
+  // is absent. The result is valid until the next call.
+  const std::string* GetQueryValue(const std::string* reply, std::string_view key);
+  const std::string* GetQueryValue(std::string_view key) { return GetQueryValue(nullptr, key); }
+
+  // Finds the port the server answers on: the configured one first, then 23000-23009 and
+  // 22000-22010. Sets StatusPort on success.
+  bool IdentifyStatusPort();
+
+  uint16_t StatusPort() const { return status_port_.load(); }
+  void SetStatusPort(uint16_t port) { status_port_.store(port); }
+  void ForgetStatusPort() { status_port_.store(0); }
+  // What the last query left: the reply text, or empty.
+  const std::string& StatusReply() const { return status_reply_; }
+
+  // -statuslog: every reply is appended to this file; empty switches it off.
+  void SetStatusLog(std::string path) { status_log_path_ = std::move(path); }
+  // -debug lines.
+  void SetDebug(bool on) { debug_ = on; }
+  // Run before each attempt of the port search (keeps a window responsive when the search
+  // runs on its thread); may be empty.
+  void SetPumpMessages(std::function<void()> pump) { pump_messages_ = std::move(pump); }
+  // Sleeps the start delay of a query; replaceable for benchmarks.
+  void SetStartDelay(uint32_t ms) { start_delay_ms_ = ms; }
+
+ private:
+  bool ReceiveReply(int socket, const RequestId& id, size_t* size);
+  bool PortAnswers(uint16_t port, const std::string& game_port);
+  void AppendStatusLog();
+
+  EventLog& log_;
+  const SettingsTable& settings_;
+  const Clock& clock_;
+  std::mt19937 random_;
+  std::atomic<uint16_t> status_port_{0};
+  std::string status_reply_;
+  std::string datagram_;
+  std::string conversion_;
+  std::string value_;
+  std::string status_log_path_;
+  std::function<void()> pump_messages_;
+  uint32_t start_delay_ms_ = kQueryStartDelayMs;
+  bool debug_ = false;
+};
+
+}  // namespace varnholt
