@@ -285,9 +285,12 @@ bool ParseStatusReply(const std::string& reply, bool rules, bool players, bool t
     return true;
   };
   if (rules) {
-    while (p < reply.size() && reply[p] != '\0') {
+    // Pairs until the empty key, which belongs to the rules.
+    while (true) {
       std::string key, value;
-      if (!word(&key) || !word(&value)) return false;
+      if (!word(&key)) return false;
+      if (key.empty()) break;
+      if (!word(&value)) return false;
       (*values)[key] = value;
     }
   }

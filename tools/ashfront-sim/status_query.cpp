@@ -99,11 +99,11 @@ std::string BuildStatusReply(const StatusRequest& request, const StatusSnapshot&
       AppendZ(&out, key);
       AppendZ(&out, value);
     }
-    out.push_back('\0');  // the empty key
-    out.push_back('\0');
-  } else {
-    out.append(2, '\0');
+    out.push_back('\0');  // the empty key that ends the rules
   }
+  // The sections that follow start two bytes after the end of the rules, or of the header
+  // when no rules were asked for.
+  out.append(2, '\0');
   if (request.players) {
     AppendSection(&out, snapshot.player_fields, snapshot.player_rows);
     if (request.teams) out.push_back('\0');

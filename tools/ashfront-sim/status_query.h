@@ -42,11 +42,12 @@ StatusSnapshot MakeStatusSnapshot(const ServerInfo& info, const LiveSettings& se
                                   const Roster& roster, const Match& match, bool raw_backslashes);
 
 // Layout: byte 0 type 0x00; bytes 1-4 the request identifier; then, when asked for,
-//   rules:   key 0 value 0 ... then one 0 (the empty key);
-//   players: one pad byte 0 after the rules' empty key (two bytes 0 when no rules precede),
-//            the player count byte, the field names each ended by 0, an empty name (0),
-//            then per player one value per field, each ended by 0;
-//   teams:   one pad byte 0, the team count byte, field names, an empty name, the rows.
+//   rules:   key 0 value 0 ... then one 0 (the empty key that ends them);
+//   players: two pad bytes 0 after the end of the rules (or of the header), the player
+//            count byte, the field names each ended by 0, an empty name (0), then per
+//            player one value per field, each ended by 0;
+//   teams:   one pad byte 0 after the last player value, the team count byte, field names,
+//            an empty name, then the rows.
 std::string BuildStatusReply(const StatusRequest& request, const StatusSnapshot& snapshot);
 
 }  // namespace varnholt::sim
