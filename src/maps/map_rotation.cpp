@@ -165,9 +165,8 @@ bool MapRotation::LoadMapRotation(const std::string& path, bool server_running) 
 
   auto find_row = [&rows](const RotationLine& l) -> int {
     for (size_t i = 0; i < rows.size(); ++i) {
-      if (EqualsNoCase(rows[i].mod, Lower(l.mod)) &&
-          EqualsNoCase(ModeIdFromDisplayName(rows[i].mode), l.mode) &&
-          EqualsNoCase(rows[i].map, l.map)) {
+      if (EqualsNoCase(rows[i].map, l.map) && EqualsNoCase(rows[i].mod, l.mod) &&
+          EqualsNoCase(ModeIdFromDisplayName(rows[i].mode), l.mode)) {
         return static_cast<int>(i);
       }
     }
