@@ -83,6 +83,10 @@ TEST(SimFaultsTest, SlowAnswersStillArriveInOrder) {
   ASSERT_TRUE(console.Run("sim.slow 0\nadmin.votingTime 30", &out));
   ASSERT_TRUE(console.Run("admin.votingTime", &out));
   EXPECT_THAT(out, ::testing::ElementsAre("30"));
+
+  // Even a slow server answers "quit" before it goes.
+  EXPECT_TRUE(console.Run("sim.slow 2000\nquit", &out));
+  EXPECT_TRUE(sim.WaitExit(4000, nullptr));
 }
 
 TEST(SimFaultsTest, FreezeStopsTheProcess) {

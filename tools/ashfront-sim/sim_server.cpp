@@ -375,7 +375,12 @@ int SimServer::Run() {
     Tick();
     std::erase_if(connections_, [](const std::unique_ptr<Connection>& c) { return c->fd < 0; });
   }
-  // Let the answer to "quit" reach the client before the sockets close.
+  // Let the answer to "quit" reach the client before the sockets close, also one the slow
+  // fault was holding back.
+  for (auto& c : connections_) {
+    c->out += c->delayed;
+    c->delayed.clear();
+  }
   uint64_t deadline = clock_.MonotonicMs() + 1000;
   while (clock_.MonotonicMs() < deadline) {
     std::vector<pollfd> fds;
