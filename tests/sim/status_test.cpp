@@ -94,6 +94,20 @@ TEST_F(SimStatusTest, StateChangesShowInTheReply) {
   EXPECT_EQ(Query(false, true, true)["player_0"], "Late");
 }
 
+TEST_F(SimStatusTest, RoundsEndAndTheRotationMovesOn) {
+  folder_.WriteSetting("ServerAutoexec.con",
+                       "admin.enableRemoteConsole admin s3cret 0\n"
+                       "admin.setNrOfRounds 1\nadmin.timeBeforeRestartMap 0\n");
+  ASSERT_TRUE(sim_.Start(folder_, {"--tick-ms=10", "--round-seconds=1", "--players=4"}));
+  bool moved_on = false;
+  for (int i = 0; i < 200 && !moved_on; ++i) {
+    moved_on = Query(true, false, false)["mapname"] == "dunes";
+    if (!moved_on) usleep(20 * 1000);
+  }
+  EXPECT_TRUE(moved_on);
+  EXPECT_EQ(Query(true, false, false)["gametype"], "coop");
+}
+
 TEST_F(SimStatusTest, OtherDatagramsGetNoAnswerAndDoNotDisturb) {
   ASSERT_TRUE(sim_.Start(folder_, {"--static", "--chat-every=0"}));
   int fd = socket(AF_INET, SOCK_DGRAM, 0);
