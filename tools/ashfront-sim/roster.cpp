@@ -175,6 +175,10 @@ bool Roster::Remove(int id, std::string* name) {
       std::find_if(players_.begin(), players_.end(), [id](const Player& p) { return p.id == id; });
   if (it == players_.end()) return false;
   if (name != nullptr) *name = it->name;
+  // One waiting entry per person, however often he was removed.
+  std::erase_if(departed_, [&](const Player& d) {
+    return d.name == it->name && d.address == it->address && d.keyhash == it->keyhash;
+  });
   if (departed_.size() < 256) departed_.push_back(*it);
   players_.erase(it);
   return true;
