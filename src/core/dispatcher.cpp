@@ -4,6 +4,7 @@
 
 #include "core/chat_pieces.h"
 #include "core/notify_codes.h"
+#include "gamelink/console_wire.h"
 #include "log/error_text.h"
 #include "platform/last_error.h"
 
@@ -122,7 +123,7 @@ void Dispatcher::TogglePause(const Call& c) {
 }
 
 void Dispatcher::ChangeMap(const Call& c) {
-  std::string level = c.command.text;
+  std::string level = ConsoleSafeText(c.command.text);
   if (services_.RunConsoleCommand("admin.changeMap " + level)) {
     log_.LogMessage(kSoundNone, "User %s at %s changed the map to %s.", c.user.c_str(),
                     c.address.c_str(), level.c_str());
@@ -145,7 +146,7 @@ void Dispatcher::NextMap(const Call& c) {
 }
 
 void Dispatcher::SetNextMap(const Call& c) {
-  std::string level = c.command.text;
+  std::string level = ConsoleSafeText(c.command.text);
   bool running = services_.ServerRunning();
   if (running && !services_.RunConsoleCommand("admin.setNextLevel " + level)) {
     log_.LogMessage(kSoundNone, "Couldn't set next map to %s! The command failed.", level.c_str());
@@ -155,12 +156,12 @@ void Dispatcher::SetNextMap(const Call& c) {
   log_.LogMessage(kSoundNone, "User %s at %s changed the next map to %s.", c.user.c_str(),
                   c.address.c_str(), level.c_str());
   Notify(kNotifyNextMapSet, level);
-  services_.SetCurrentLevel(Cut(c.command.text, kLevelNameMax));
+  services_.SetCurrentLevel(Cut(level.c_str(), kLevelNameMax));
   if (!running) services_.SetRotationDirty();
 }
 
 void Dispatcher::IdleMap(const Call& c) {
-  std::string level = Cut(c.command.text, kLevelNameMax);
+  std::string level = Cut(ConsoleSafeText(c.command.text).c_str(), kLevelNameMax);
   services_.SetIdleLevel(level);
   services_.WriteIdleLevel(level);
   if (level.empty()) {
@@ -245,7 +246,8 @@ void Dispatcher::SyncFromServerBans(const Call& c) {
 bool Dispatcher::SendPieces(const Call& c, bool chat) {
   const char* format = chat ? "game.sayAll \"" : "admin.serverMessage \"";
   for (const std::string& piece :
-       SplitChatPieces(c.command.text, chat ? MessageStyle::kChat : MessageStyle::kServerMessage)) {
+       SplitChatPieces(ConsoleSafeText(c.command.text),
+                       chat ? MessageStyle::kChat : MessageStyle::kServerMessage)) {
     if (!services_.RunConsoleCommand(format + piece + "\"")) {
       log_.LogMessage(kSoundNone, "%s",
                       chat ? "Couldn't send chat message! The command failed."
@@ -299,7 +301,7 @@ void Dispatcher::Screenshot(const Call& c) {
     Reply(c, kNotifyFailed);
     return;
   }
-  if (services_.RunConsoleCommand(std::string("pb_sv_getss ") + c.command.text)) {
+  if (services_.RunConsoleCommand("pb_sv_getss " + ConsoleSafeText(c.command.text))) {
     log_.LogMessage(kSoundNone, "User %s at %s requested a screenshot of player %s.",
                     c.user.c_str(), c.address.c_str(), c.command.text);
     Reply(c, kNotifyScreenshotRequested);

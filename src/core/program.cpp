@@ -26,7 +26,7 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
       presenter_(presenter),
       front_end_(front_end),
       game_folder_(setup_.game_folder),
-      settings_folder_(JoinPath(game_folder_, kSettingsSubfolder)),
+      settings_folder_(FindPathNoCase(game_folder_, kSettingsSubfolder)),
       log_(game_folder_, clock),
       queue_(clock, log_),
       worker_(queue_, log_, clock, [this](const Command& c) { dispatcher_.DispatchCommand(c); }),
@@ -35,6 +35,12 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
       interfaces_(log_),
       settings_files_(settings_, log_),
       catalog_(game_folder_, settings_folder_, log_),
+      rotation_(settings_folder_, log_),
+      status_query_(log_, settings_, clock),
+      console_(log_, settings_, status_query_),
+      supervisor_(SupervisorDeps{log_, clock, loop, queue_, settings_, settings_files_, rotation_,
+                                 interfaces_, console_, status_query_, windows_, server_,
+                                 game_folder_, settings_folder_}),
       services_(*this),
       dispatcher_(log_, services_) {
   log_.SetPresenter(&presenter_);
@@ -108,11 +114,7 @@ bool Program::OpenInstanceChannel() {
   return true;
 }
 
-void Program::StartTimers() {
-  monitor_timer_ = loop_.StartTimer(30 * 1000, [this] {
-    queue_.QueueUniqueCommand(kCmdMonitorTick, "", 0, 0);
-  });
-}
+void Program::StartTimers() { supervisor_.StartMonitorTimer(); }
 
 void Program::OnShutdownSignal(int /*signal*/) { ShutdownProgram(); }
 

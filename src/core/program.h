@@ -21,11 +21,16 @@
 #include "log/event_log.h"
 #include "platform/clock.h"
 #include "platform/event_loop.h"
+#include "gamelink/console_client.h"
+#include "gamelink/status_query.h"
+#include "maps/map_rotation.h"
 #include "maps/mod_catalog.h"
 #include "platform/instance_channel.h"
+#include "platform/window_probe.h"
 #include "settings/settings_files.h"
 #include "settings/settings_table.h"
 #include "supervisor/server_process.h"
+#include "supervisor/supervisor.h"
 
 namespace varnholt {
 
@@ -71,6 +76,11 @@ class Program {
   EventLog& Log() { return log_; }
   CommandQueue& Queue() { return queue_; }
   ServerProcess& Server() { return server_; }
+  Supervisor& Supervision() { return supervisor_; }
+  ConsoleClient& Console() { return console_; }
+  StatusQuery& StatusQueryClient() { return status_query_; }
+  MapRotation& Rotation() { return rotation_; }
+  const ProgramOptions& Preferences() const { return options_; }
   const CommandLine& Options() const { return command_line_; }
   const std::string& GameFolder() const { return game_folder_; }
   const std::string& SettingsFolder() const { return settings_folder_; }
@@ -106,6 +116,7 @@ class Program {
   bool ExtractDefaultGameModes();
   bool DiscoverMods();
   bool LoadStores();
+  void ConfigureGameLink();
   bool ApplyIpOption();
   void CheckServerAddress();
   void DetectRunningServer();
@@ -134,6 +145,11 @@ class Program {
   SettingsTable settings_;
   SettingsFiles settings_files_;
   ModCatalog catalog_;
+  MapRotation rotation_;
+  StatusQuery status_query_;
+  ConsoleClient console_;
+  X11WindowProbe windows_;
+  Supervisor supervisor_;
   StatusDisplay status_;
   ProgramServices services_;
   Dispatcher dispatcher_;
@@ -142,7 +158,6 @@ class Program {
   int os_version_code_ = 0;
   bool dedicated_mode_ = true;
   bool punkbuster_installed_ = false;
-  EventLoop::TimerId monitor_timer_ = 0;
   bool shutting_down_ = false;
   bool worker_started_ = false;
   int exit_code_ = 1;

@@ -1,15 +1,45 @@
 #include "core/program_services.h"
 
 #include "core/program.h"
+#include "settings/con_file.h"
 
 namespace varnholt {
 
-void ProgramServices::MonitorTick() {
-  // The monitor's checks come with the supervisor; the tick keeps the worker waking
-  // regularly, which delayed Commands rely on.
+bool ProgramServices::ConsoleConnected() { return program_.Console().ConsoleConnected(); }
+
+bool ProgramServices::ConsoleConnect() { return program_.Console().ConsoleConnect(); }
+
+bool ProgramServices::RunConsoleCommand(const std::string& command) {
+  return program_.Console().RunConsoleText(command) != nullptr;
 }
 
-bool ProgramServices::ServerRunning() { return program_.Server().ServerRunning(); }
+bool ProgramServices::PunkBusterEnabled() { return program_.Supervision().PunkBusterEnabled(); }
+
+void ProgramServices::MonitorTick() { program_.Supervision().MonitorTick(); }
+
+void ProgramServices::MonitorServerStatus() { program_.Supervision().MonitorServerStatus(); }
+
+bool ProgramServices::ServerRunning() { return program_.Supervision().ServerRunning(); }
+
+bool ProgramServices::GamePaused() { return program_.Supervision().GamePaused(); }
+
+void ProgramServices::SetGamePaused(bool paused) { program_.Supervision().SetGamePaused(paused); }
+
+void ProgramServices::SetCurrentLevel(const std::string& level) {
+  program_.Rotation().SetCurrentLevel(level);
+}
+
+void ProgramServices::SetIdleLevel(const std::string& level) {
+  program_.Rotation().SetIdleLevel(level);
+}
+
+void ProgramServices::SetRotationDirty() { program_.Rotation().SetDirty(); }
+
+bool ProgramServices::WriteIdleLevel(const std::string& level) {
+  // An empty level removes the line.
+  return SetConSetting(program_.Log(), program_.Rotation().ServerMapListPath(),
+                       "game.setIdleLevel", level);
+}
 
 void ProgramServices::RefreshStatusDisplay(bool busy) {
   StatusInputs in;
@@ -17,7 +47,7 @@ void ProgramServices::RefreshStatusDisplay(bool busy) {
   in.server_ip = program_.Settings().GetAddress("game.serverIP");
   in.listen_port = program_.Options().port;
   in.dedicated = program_.DedicatedMode();
-  in.server_running = program_.Server().ServerRunning();
+  in.server_running = program_.Supervision().ServerRunning();
   in.console_connected = ConsoleConnected();
   in.busy = busy;
   program_.Status().Refresh(in);

@@ -12,8 +12,22 @@ class ProgramServices final : public DispatchServices {
  public:
   explicit ProgramServices(Program& program) : program_(program) {}
 
+  bool ConsoleConnected() override;
+  bool ConsoleConnect() override;
+  bool RunConsoleCommand(const std::string& command) override;
+  bool PunkBusterEnabled() override;
+
   void MonitorTick() override;
+  void MonitorServerStatus() override;
   bool ServerRunning() override;
+  bool GamePaused() override;
+  void SetGamePaused(bool paused) override;
+
+  void SetCurrentLevel(const std::string& level) override;
+  void SetIdleLevel(const std::string& level) override;
+  void SetRotationDirty() override;
+  bool WriteIdleLevel(const std::string& level) override;
+
   void RefreshStatusDisplay(bool busy) override;
 
  private:

