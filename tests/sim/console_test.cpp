@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include "platform/files.h"
 #include "sim_harness.h"
 
 namespace varnholt::testing {
@@ -337,10 +338,20 @@ TEST_F(SimConsoleTest, QuitAnswersAndEndsTheProcessWithinFourSeconds) {
   ASSERT_TRUE(StartSim({"--write-pid"}));
   EXPECT_EQ(folder_.Read("ashfront.pid"), std::to_string(sim_.pid()) + "\n");
   std::vector<std::string> out;
-  ASSERT_TRUE(console_.Run("quit", &out));
+  ASSERT_TRUE(console_.Run("admin.votingTime 45\nquit", &out));
   int status = 0;
   ASSERT_TRUE(sim_.WaitExit(4000, &status));
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_FALSE(FileExists(folder_.path() + "/ashfront.pid"));
+
+  // The settings the server leaves behind win over the autoexec file at the next start.
+  EXPECT_THAT(folder_.ReadSetting("AdminSettings.con"), HasSubstr("admin.votingTime 45\n"));
+  SimProcess again;
+  ASSERT_TRUE(again.Start(folder_, kQuiet));
+  ConsoleClient console;
+  ASSERT_EQ(console.Login(again.console_port(), "admin", "s3cret"), 1);
+  ASSERT_TRUE(console.Run("admin.votingTime", &out));
+  EXPECT_THAT(out, ElementsAre("45"));
 }
 
 }  // namespace

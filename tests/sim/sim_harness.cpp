@@ -71,6 +71,7 @@ bool SimProcess::Start(const SimGameFolder& folder, const std::vector<std::strin
                                    "+hostServer",         "1"};
   args.insert(args.end(), options.begin(), options.end());
   std::string out_path = folder_ + "/sim.out";
+  unlink(out_path.c_str());  // the output of an earlier run must not be taken for this one
   pid_ = fork();
   if (pid_ == 0) {
     if (chdir(folder_.c_str()) != 0) _exit(126);

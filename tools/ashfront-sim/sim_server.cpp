@@ -108,6 +108,9 @@ bool SimServer::ReadSettingsFolder() {
   }
   if (options_.host_server >= 0) info_.internet = options_.host_server == 1;
   RunFile("ServerAutoexec.con", false);
+  // The server's own record of the live settings of its last run overrides the autoexec
+  // file, which is why the manager deletes it before every start.
+  RunFile("AdminSettings.con", false);
   RunFile("MapList.con", false);
   RunFile("BanList.con", false);
   commands_.TakeBansChanged();  // what was just read needs no writing back
@@ -269,6 +272,16 @@ void SimServer::ReadGuidBans() {
   }
 }
 
+void SimServer::WriteAdminSettings() {
+  std::string text;
+  for (const LiveSetting& s : settings_.all()) {
+    text += std::string(s.key) + " " + settings_.ValueText(s.key) + "\n";
+  }
+  if (!WriteWholeFile(FindPathNoCase(settings_folder_, "AdminSettings.con"), text)) {
+    printf("Couldn't write AdminSettings.con\n");
+  }
+}
+
 void SimServer::Tick() {
   uint64_t now = clock_.MonotonicMs();
   if (options_.rejoin_seconds > 0 &&
@@ -391,6 +404,7 @@ int SimServer::Run() {
     poll(fds.data(), fds.size(), 50);
     for (auto& c : connections_) FlushConnection(*c);
   }
+  WriteAdminSettings();
   if (pid_written_) RemoveFile(JoinPath(game_folder_, "ashfront.pid"));
   printf("Server stopped\n");
   return 0;

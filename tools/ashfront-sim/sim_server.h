@@ -65,6 +65,7 @@ class SimServer final : public GameEvents {
   void RunControl(const std::string& command, std::vector<std::string>* out);
   void AfterCommands();
   void WriteBanList();
+  void WriteAdminSettings();
   void WriteGuidBans();
   void ReadGuidBans();
   void Say(const char* tag, const std::string& text);
