@@ -108,6 +108,31 @@ TEST_F(SimStatusTest, RoundsEndAndTheRotationMovesOn) {
   EXPECT_EQ(Query(true, false, false)["gametype"], "coop");
 }
 
+int FreeUdpPort() {
+  int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  socklen_t length = sizeof a;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
+  close(fd);
+  return ntohs(a.sin_port);
+}
+
+TEST_F(SimStatusTest, HostServerChoosesTheInternetOrTheLanPort) {
+  int internet_port = FreeUdpPort();
+  folder_.WriteSetting("ServerSettings.con",
+                       "game.serverIP 127.0.0.1\ngame.serverInternet 0\ngame.gameSpyPort " +
+                           std::to_string(internet_port) + "\ngame.gameSpyLANPort 0\n");
+  ASSERT_TRUE(sim_.Start(folder_, {"--static"}));  // +hostServer 1 wins over the file
+  EXPECT_EQ(sim_.query_port(), internet_port);
+  sim_.Kill();
+  SimProcess lan;
+  ASSERT_TRUE(lan.Start(folder_, {"--static", "+hostServer", "0"}));
+  EXPECT_NE(lan.query_port(), internet_port);
+}
+
 TEST_F(SimStatusTest, OtherDatagramsGetNoAnswerAndDoNotDisturb) {
   ASSERT_TRUE(sim_.Start(folder_, {"--static", "--chat-every=0"}));
   int fd = socket(AF_INET, SOCK_DGRAM, 0);
