@@ -1,0 +1,171 @@
+// The status query client against the real ashfront-sim process and small UDP peers.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <regex>
+#include <string>
+
+#include "gamelink_harness.h"
+#include "platform/last_error.h"
+#include "support/child_process.h"
+
+namespace varnholt::testing {
+namespace {
+
+class StatusQueryTest : public GameLinkTest {};
+
+// A UDP port on loopback that takes datagrams and never answers, held while it lives.
+class SilentPort {
+ public:
+  SilentPort() {
+    fd_ = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t length = sizeof a;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length);
+    port_ = ntohs(a.sin_port);
+  }
+  ~SilentPort() { close(fd_); }
+  uint16_t port() const { return port_; }
+
+ private:
+  int fd_;
+  uint16_t port_;
+};
+
+// True when nothing on this machine holds the UDP port.
+bool UdpPortFree(uint16_t port) {
+  int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(port);
+  bool free = bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  close(fd);
+  return free;
+}
+
+TEST_F(StatusQueryTest, SimRepliesBecomeTextAndValues) {
+  SimServer sim;
+  ASSERT_TRUE(sim.Start({"--player=Back\\slash|1|40", "--player=anna|2|55"}));
+  const std::string* reply = status_.QueryServerStatus(sim.query_port(), "\\STATUS\\");
+  ASSERT_NE(reply, nullptr) << GetLastErrorCode();
+  EXPECT_EQ(GetLastErrorCode(), 0u);
+  EXPECT_EQ(reply->front(), '\\');
+  EXPECT_EQ(reply->back(), '\\');
+  auto value = [&](const char* key) {
+    const std::string* v = status_.GetQueryValue(key);
+    return v == nullptr ? std::string("(none)") : *v;
+  };
+  EXPECT_EQ(value("hostport"), std::to_string(kSimGamePort));
+  EXPECT_EQ(value("numplayers"), "2");
+  EXPECT_EQ(value("player_0"), "Back/slash");
+  EXPECT_EQ(value("ping_1"), "55");
+  EXPECT_EQ(value("team_t1"), "dak");
+  EXPECT_EQ(status_.GetQueryValue("no such key"), nullptr);
+
+  // Only the rules for "\info\".
+  reply = status_.QueryServerStatus(sim.query_port(), "\\info\\");
+  ASSERT_NE(reply, nullptr);
+  EXPECT_EQ(status_.GetQueryValue("player_0"), nullptr);
+  EXPECT_NE(status_.GetQueryValue("mapname"), nullptr);
+
+  EXPECT_EQ(status_.QueryServerStatus(0, "\\info\\"), nullptr);
+  EXPECT_EQ(GetLastErrorCode(), kErrorInvalidParameter);
+}
+
+TEST_F(StatusQueryTest, RawBackslashesInNamesCannotInjectKeys) {
+  SimServer sim;
+  ASSERT_TRUE(sim.Start({"--raw-backslashes", "--player=x\\hostport\\666|1"}));
+  ASSERT_NE(status_.QueryServerStatus(sim.query_port(), "\\status\\"), nullptr);
+  const std::string* name = status_.GetQueryValue("player_0");
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ(*name, "x/hostport/666");
+  const std::string* host_port = status_.GetQueryValue("hostport");
+  ASSERT_NE(host_port, nullptr);
+  EXPECT_EQ(*host_port, std::to_string(kSimGamePort));
+}
+
+TEST_F(StatusQueryTest, StaleDatagramsAreSkipped) {
+  FakeStatusServer peer([](const std::string& request) {
+    std::string stale = std::string(1, '\0') + "\x01\x02\x03\x04" + "hostport" +
+                        std::string(1, '\0') + "1" + std::string(3, '\0');
+    std::string good =
+        StatusHeader(request) + "hostport" + std::string(1, '\0') + "15567" + std::string(3, '\0');
+    return std::vector<std::string>{stale, good};
+  });
+  ASSERT_NE(status_.QueryServerStatus(peer.port(), "\\info\\"), nullptr);
+  EXPECT_EQ(status_.StatusReply(), "\\hostport\\15567\\");
+}
+
+TEST_F(StatusQueryTest, OversizedDatagramsAndSilenceAreReported) {
+  FakeStatusServer peer([](const std::string& request) {
+    return std::vector<std::string>{StatusHeader(request) + std::string(40000, 'x')};
+  });
+  EXPECT_EQ(status_.QueryServerStatus(peer.port(), "\\info\\"), nullptr);
+  EXPECT_EQ(GetLastErrorCode(), kWsaMessageSize);
+  EXPECT_TRUE(Logged("Couldn't get server status! Response is greater than MAX_MSG_SIZE!"));
+
+  SilentPort silent;
+  EXPECT_EQ(status_.QueryServerStatus(silent.port(), "\\info\\"), nullptr);
+  EXPECT_EQ(GetLastErrorCode(), kWsaTimedOut);
+  EXPECT_EQ(status_.StatusReply(), "");
+}
+
+TEST_F(StatusQueryTest, StatusLogGetsOneLinePerReply) {
+  FakeStatusServer peer(RulesAnswer({"hostport", "15567", "gamemode", "playing"}));
+  status_.SetStatusLog(folder_.Sub("status.log"));
+  ASSERT_NE(status_.QueryServerStatus(peer.port(), "\\info\\"), nullptr);
+  ASSERT_NE(status_.QueryServerStatus(peer.port(), "\\info\\"), nullptr);
+  std::string log = ReadFileText(folder_.Sub("status.log"));
+  std::regex line(R"(\S+ \d\d:\d\d:\d\d : \[\\hostport\\15567\\gamemode\\playing\\\]\n)");
+  EXPECT_TRUE(std::regex_match(log.substr(0, log.size() / 2), line)) << log;
+  EXPECT_EQ(log.substr(0, log.size() / 2), log.substr(log.size() / 2));
+}
+
+TEST_F(StatusQueryTest, TheConfiguredPortIsTriedFirst) {
+  SimServer sim;
+  ASSERT_TRUE(sim.Start({}));
+  status_.SetDebug(true);
+  UseServer(sim.console_port(), sim.query_port());
+  ASSERT_TRUE(status_.IdentifyStatusPort());
+  EXPECT_EQ(status_.StatusPort(), sim.query_port());
+  EXPECT_TRUE(Logged("DEBUG: Testing configured port (" + std::to_string(sim.query_port()) + ")"));
+  EXPECT_TRUE(Logged("DEBUG: Identified server status port (" + std::to_string(sim.query_port())));
+
+  // The LAN port is the candidate of a LAN server.
+  settings_.SetInt("game.serverInternet", 0);
+  settings_.SetInt("game.gameSpyLANPort", sim.query_port());
+  settings_.SetInt("game.gameSpyPort", 1);
+  status_.ForgetStatusPort();
+  ASSERT_TRUE(status_.IdentifyStatusPort());
+  EXPECT_EQ(status_.StatusPort(), sim.query_port());
+}
+
+TEST_F(StatusQueryTest, TheSearchFindsAServerOnAnotherPort) {
+  uint16_t port = 0;
+  for (uint16_t p = 23000; p < 23010 && port == 0; ++p) {
+    if (UdpPortFree(p)) port = p;
+  }
+  if (port == 0) GTEST_SKIP() << "ports 23000-23009 are all taken on this machine";
+  SimServer sim;
+  ASSERT_TRUE(sim.Start({"--query-port=" + std::to_string(port)}));
+  // The configured port belongs to a server on another game port.
+  FakeStatusServer other(RulesAnswer({"hostport", "9999"}));
+  UseServer(sim.console_port(), other.port());
+  status_.SetDebug(true);
+  int pumps = 0;
+  status_.SetPumpMessages([&] { ++pumps; });
+  ASSERT_TRUE(status_.IdentifyStatusPort());
+  EXPECT_EQ(status_.StatusPort(), port);
+  EXPECT_EQ(pumps, port - 23000 + 1);
+  EXPECT_TRUE(Logged("DEBUG: Server is not using the configured status port! (" +
+                     std::to_string(other.port()) + ")."));
+}
+
+}  // namespace
+}  // namespace varnholt::testing
