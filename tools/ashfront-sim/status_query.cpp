@@ -54,7 +54,8 @@ StatusSnapshot MakeStatusSnapshot(const ServerInfo& info, const LiveSettings& se
   int ticket_percent = static_cast<int>(settings.Number("admin.setTicketRatio", 1.0) * 100 + 0.5);
   rule("hostname", info.name);
   rule("gamename", "ashfront");
-  rule("gamever", "1.1");
+  // The game reports its version behind a letter ("v1.1"); the manager skips the first character.
+  rule("gamever", "v1.1");
   rule("hostport", std::to_string(info.game_port));
   rule("mapname", match.current().map);
   rule("gametype", GameTypeOfMode(match.current().mode));
