@@ -38,7 +38,7 @@ TEST_F(SimStatusTest, StatusReportsRulesPlayersAndTeams) {
   std::map<std::string, std::string> v = Query(true, true, true);
   EXPECT_EQ(v["hostname"], "Sim Test");
   EXPECT_EQ(v["hostport"], "15567");
-  EXPECT_EQ(v["gamever"], "1.1");
+  EXPECT_EQ(v["gamever"], "v1.1");
   EXPECT_EQ(v["numplayers"], "3");
   EXPECT_EQ(v["maxplayers"], "16");
   EXPECT_EQ(v["mapname"], "harbor");
