@@ -103,22 +103,22 @@ TEST(SimSettingsTest, ValuesKeepTheConsoleUnitsAndRefuseBadInput) {
   EXPECT_FALSE(FileSettingToConsole("game.serverName", "\"x\"", &key, &value));
 }
 
-TEST(SimRosterTest, PlayerSpecsAreCheckedAndBansHoldAtJoin) {
+TEST(SimRosterTest, PlayerDescriptionsAreCheckedAndBansHoldAtJoin) {
   Player p;
   std::string error;
-  EXPECT_FALSE(ParsePlayerSpec("", &p, &error));
-  EXPECT_FALSE(ParsePlayerSpec("Bob|3", &p, &error));
-  EXPECT_FALSE(ParsePlayerSpec("Bob|1||1.2.3.4|short", &p, &error));
-  ASSERT_TRUE(ParsePlayerSpec("Bob|2|70|1.2.3.4:555", &p, &error));
+  EXPECT_FALSE(ParsePlayerDescription("", &p, &error));
+  EXPECT_FALSE(ParsePlayerDescription("Bob|3", &p, &error));
+  EXPECT_FALSE(ParsePlayerDescription("Bob|1||1.2.3.4|short", &p, &error));
+  ASSERT_TRUE(ParsePlayerDescription("Bob|2|70|1.2.3.4:555", &p, &error));
   EXPECT_EQ(p.team, 2);
   EXPECT_EQ(p.port, 555);
 
   Roster roster(1);
   roster.BanAddress("1.2.3.4");
   EXPECT_EQ(roster.Join(p, 32, false), JoinResult::kBanned);
-  ASSERT_TRUE(ParsePlayerSpec("Bot|1|||||bot", &p, &error));
+  ASSERT_TRUE(ParsePlayerDescription("Bot|1|||||bot", &p, &error));
   EXPECT_EQ(roster.Join(p, 32, false), JoinResult::kJoined);
-  ASSERT_TRUE(ParsePlayerSpec("Third", &p, &error));
+  ASSERT_TRUE(ParsePlayerDescription("Third", &p, &error));
   EXPECT_EQ(roster.Join(p, 1, false), JoinResult::kFull);
 }
 

@@ -52,7 +52,7 @@ bool ContainsNoCase(const std::vector<std::string>& list, std::string_view value
 
 }  // namespace
 
-bool ParsePlayerSpec(std::string_view text, Player* player, std::string* error) {
+bool ParsePlayerDescription(std::string_view text, Player* player, std::string* error) {
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.remove_suffix(1);
   std::vector<std::string_view> f = SplitBar(text);
   *player = Player{};

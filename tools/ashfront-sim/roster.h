@@ -32,7 +32,7 @@ struct Player {
 // A player described on the command line or in a players file:
 // name|team|ping|address|keyhash|guid|bot. Every field after the name may be empty or
 // missing and is then generated; "bot" (or 1) in the last field makes an AI bot.
-bool ParsePlayerSpec(std::string_view text, Player* player, std::string* error);
+bool ParsePlayerDescription(std::string_view text, Player* player, std::string* error);
 
 enum class JoinResult { kJoined, kBanned, kFull, kNoSlot };
 
@@ -40,7 +40,7 @@ class Roster {
  public:
   explicit Roster(uint32_t seed);
 
-  // Fills generated fields of a spec (address, keyhash, guid, ping, team) and adds it.
+  // Fills generated fields of a player line (address, keyhash, guid, ping, team) and adds it.
   JoinResult Join(Player player, int max_players, bool punkbuster);
   // A generated player with a fresh name; bots get names of their own.
   Player MakeGeneratedPlayer(bool bot);

@@ -155,10 +155,10 @@ void SimControl::Chat(const std::string& argument, bool team, std::vector<std::s
   events_.ChatLine(channel, std::string(team ? "TEAM " : "ALL ") + p->name + ": " + message);
 }
 
-void SimControl::Join(const std::string& spec, std::vector<std::string>* out) {
+void SimControl::Join(const std::string& line, std::vector<std::string>* out) {
   Player p;
   std::string error;
-  if (!ParsePlayerSpec(spec, &p, &error)) return out->push_back("Bad player: " + error);
+  if (!ParsePlayerDescription(line, &p, &error)) return out->push_back("Bad player: " + error);
   std::string name = p.name;
   switch (roster_.Join(p, info_.max_players, info_.punkbuster)) {
     case JoinResult::kJoined:

@@ -78,7 +78,7 @@ bool ParseSimOption(const std::string& option, SimOptions* o, std::string* error
     ok = ParseInt(value, 0, 64, &o->generated_bots);
   } else if (name == "player") {
     ok = !value.empty();
-    o->player_specs.push_back(value);
+    o->player_lines.push_back(value);
   } else if (name == "players-file") {
     ok = !value.empty();
     o->players_file = value;
@@ -162,8 +162,8 @@ const char* SimUsage() {
          "Mods/ashfront/Settings. Options (also one per line in ashfront-sim.options):\n"
          "  --write-pid              write ashfront.pid in the game folder\n"
          "  --players=N --bots=N     generated players and AI bots\n"
-         "  --player=SPEC            name|team|ping|address|keyhash|guid|bot (repeatable)\n"
-         "  --players-file=PATH      one SPEC per line\n"
+         "  --player=PLAYER          name|team|ping|address|keyhash|guid|bot (repeatable)\n"
+         "  --players-file=PATH      one PLAYER per line\n"
          "  --static                 no simulated fighting, ping changes or chat\n"
          "  --seed=N --chat-every=S --round-seconds=S --tick-ms=MS --rejoin-seconds=S\n"
          "  --console-port=P --query-port=P   override the configured ports (0 = any)\n"

@@ -22,7 +22,7 @@ struct SimOptions {
   uint32_t seed = 1;
   int generated_players = 0;
   int generated_bots = 0;
-  std::vector<std::string> player_specs;  // name|team|ping|address|keyhash|guid|bot
+  std::vector<std::string> player_lines;  // name|team|ping|address|keyhash|guid|bot
   std::string players_file;
   bool simulate = true;
   int chat_every_seconds = 25;

@@ -133,24 +133,24 @@ void SimServer::RunFile(const std::string& name, bool required) {
 
 void SimServer::AddStartPlayers() {
   std::vector<Player> wanted;
-  std::vector<std::string> specs = options_.player_specs;
+  std::vector<std::string> player_lines = options_.player_lines;
   if (!options_.players_file.empty()) {
     std::vector<std::string> lines;
     if (ReadConLines(options_.players_file, &lines)) {
       for (const std::string& l : lines) {
-        if (!l.empty() && l[0] != '#') specs.push_back(l);
+        if (!l.empty() && l[0] != '#') player_lines.push_back(l);
       }
     } else {
       fprintf(stderr, "Couldn't read players file %s\n", options_.players_file.c_str());
     }
   }
-  for (const std::string& spec : specs) {
+  for (const std::string& line : player_lines) {
     Player p;
     std::string error;
-    if (ParsePlayerSpec(spec, &p, &error)) {
+    if (ParsePlayerDescription(line, &p, &error)) {
       wanted.push_back(p);
     } else {
-      fprintf(stderr, "Ignoring player %s: %s\n", spec.c_str(), error.c_str());
+      fprintf(stderr, "Ignoring player %s: %s\n", line.c_str(), error.c_str());
     }
   }
   for (int i = 0; i < options_.generated_players; ++i) {
