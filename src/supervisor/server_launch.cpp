@@ -35,7 +35,11 @@ bool Supervisor::StartFailed(const char* format, ...) {
   va_start(args, format);
   std::string text = FormatTextV(kMaxMessageText, format, args);
   va_end(args);
-  deps_.log.ShowMessage(kMessageError, "%s", text.c_str());
+  if (automatic_start_) {
+    deps_.log.LogMessage(kSoundError, "%s", text.c_str());
+  } else {
+    deps_.log.ShowMessage(kMessageError, "%s", text.c_str());
+  }
   return false;
 }
 

@@ -111,7 +111,9 @@ void Supervisor::MonitorTick() {
         if (restart_count_ < kRestartLoopLimit) {
           deps_.rotation.SetCurrentLevel(LastRunningLevel());
           deps_.log.LogMessage(kSoundNone, "Auto-restart is enabled, restarting the server.");
+          automatic_start_ = true;
           StartServer();
+          automatic_start_ = false;
         } else {
           deps_.log.LogMessage(kSoundNone, "Server is in a restart loop, disabling auto-restart.");
         }

@@ -122,6 +122,9 @@ class Supervisor {
   SupervisorOptions options_;
   SupervisorHooks hooks_;
   std::recursive_mutex start_stop_mutex_;
+  // Set while the monitor restarts the server: failures are logged, not shown in a box
+  // that would hold the worker until someone answers it.
+  bool automatic_start_ = false;
 
   // Owned by the user-interface thread (changed only through Post).
   EventLoop::TimerId monitor_timer_ = 0;

@@ -1,0 +1,285 @@
+// The supervisor against real ashfront-sim processes it launches itself in a temporary game
+// folder. The calendar clock is injected, so restart-loop windows pass without waiting.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/command_queue.h"
+#include "core/interface_list.h"
+#include "gamelink/console_client.h"
+#include "gamelink/status_query.h"
+#include "maps/map_rotation.h"
+#include "platform/poll_event_loop.h"
+#include "platform/processes.h"
+#include "settings/settings_files.h"
+#include "support/child_process.h"
+#include "support/temp_folder.h"
+#include "supervisor/supervisor.h"
+
+namespace varnholt {
+namespace {
+
+using testing::TempFolder;
+using testing::WaitUntil;
+
+int FreePort(int type) {
+  int fd = socket(AF_INET, type, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  socklen_t len = sizeof addr;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  close(fd);
+  return ntohs(addr.sin_port);
+}
+
+class NoWindows : public WindowProbe {
+ public:
+  bool FindVisibleWindow(pid_t pid, std::string* description) override {
+    if (pid != popup_pid) return false;
+    *description = "#32770";
+    return true;
+  }
+  pid_t popup_pid = 0;
+};
+
+class SupervisorE2ETest : public ::testing::Test {
+ protected:
+  SupervisorE2ETest()
+      : log_(game_.path(), clock_),
+        loop_(system_clock_),
+        queue_(clock_, log_),
+        files_(settings_, log_),
+        rotation_(game_.Sub("Mods/ashfront/Settings"), log_),
+        interfaces_(log_),
+        status_(log_, settings_, clock_),
+        console_(log_, settings_, status_),
+        process_(game_.path(), log_, clock_),
+        supervisor_(SupervisorDeps{log_, clock_, loop_, queue_, settings_, files_, rotation_,
+                                   interfaces_, console_, status_, windows_, process_,
+                                   game_.path(), game_.Sub("Mods/ashfront/Settings")}) {
+    game_.Write("Mods/ashfront/init.con", "");
+    game_.Write("Mods/ashfront/Settings/Maps.con", "ashfront,hue,15\r\n");
+    game_.Write("Mods/ashfront/Settings/Mods.con", "ashfront\r\n");
+    game_.Write("Mods/ashfront/Settings/ServerMapList.con", "game.addLevel hue GPM_CQ ashfront\r\n");
+    // Quiet and deterministic: no simulated chat, one player.
+    game_.Write("ashfront-sim.options", "--static\n--players=1\n--chat-every=0\n");
+    std::filesystem::copy_file(ASHFRONT_SIM_PATH, game_.Sub("ashfront_w32ded.exe"));
+    settings_.InitSettings();
+    settings_.SetAddress("game.serverIP", 0x7F000001);
+    settings_.SetInt("game.serverPort", FreePort(SOCK_DGRAM));
+    settings_.SetInt("manager.consolePort", FreePort(SOCK_STREAM));
+    settings_.SetInt("game.gameSpyPort", FreePort(SOCK_DGRAM));
+    settings_.SetInt("game.gameSpyLANPort", FreePort(SOCK_DGRAM));
+    settings_.SetInt("game.serverInternet", 0);
+    settings_.SetText("manager.consoleUsername", "admin");
+    settings_.SetText("manager.consolePassword", "secret");
+    EXPECT_TRUE(rotation_.LoadMapRotation(rotation_.ServerMapListPath(), false));
+    SupervisorHooks hooks;
+    hooks.auto_restart = [this] { return auto_restart_; };
+    hooks.notify_clients = [this](uint32_t code) { notified_.push_back(code); };
+    supervisor_.SetHooks(hooks);
+  }
+
+  ~SupervisorE2ETest() override {
+    int32_t pid = kAnyPid;
+    while (process_.FindServerProcess(&pid)) {
+      kill(pid, SIGKILL);
+      kill(pid, SIGCONT);
+      WaitUntil([&] { return ProcessState(pid) == '\0' || ProcessState(pid) == 'Z'; }, 2000);
+      waitpid(pid, nullptr, 0);
+      pid = kAnyPid;
+    }
+  }
+
+  bool ConnectConsole() {
+    return WaitUntil([&] { return console_.ConsoleConnect(); }, 10000);
+  }
+  bool LogHas(const std::string& text) {
+    return game_.Read("Varnholt.log").find(text) != std::string::npos;
+  }
+  void Control(const std::string& command) {
+    game_.Write("ashfront-sim.control", command + "\n");
+  }
+  // Waits until the launched server process has gone (and is reaped).
+  bool WaitServerGone(int32_t pid) {
+    return WaitUntil([&] {
+      waitpid(pid, nullptr, WNOHANG);
+      char state = ProcessState(pid);
+      return state == '\0' || state == 'Z';
+    });
+  }
+
+  TempFolder game_;
+  ManualClock clock_;
+  SystemClock system_clock_;
+  EventLog log_;
+  PollEventLoop loop_;
+  CommandQueue queue_;
+  SettingsTable settings_;
+  SettingsFiles files_;
+  MapRotation rotation_;
+  InterfaceList interfaces_;
+  StatusQuery status_;
+  ConsoleClient console_;
+  NoWindows windows_;
+  ServerProcess process_;
+  Supervisor supervisor_;
+  bool auto_restart_ = true;
+  std::vector<uint32_t> notified_;
+};
+
+TEST_F(SupervisorE2ETest, StartConnectAndStopWithQuit) {
+  ASSERT_TRUE(supervisor_.StartServer());
+  EXPECT_TRUE(supervisor_.ServerRunning());
+  int32_t pid = supervisor_.ServerPid();
+  EXPECT_TRUE(LogHas("Server started"));
+  // The files the server reads were written before the launch.
+  EXPECT_NE(game_.Read("Mods/ashfront/Settings/ServerAutoexec.con").find("admin.enableRemoteConsole"),
+            std::string::npos);
+  EXPECT_NE(game_.Read("Mods/ashfront/Settings/MapList.con").find("hue"), std::string::npos);
+  ASSERT_TRUE(ConnectConsole());
+  EXPECT_EQ(supervisor_.GetServerProcessState(), ServerProcessState::kRunning);
+  ASSERT_TRUE(supervisor_.StopServer());
+  EXPECT_FALSE(supervisor_.ServerRunning());
+  EXPECT_TRUE(WaitServerGone(pid));
+  // "quit" was honoured: no termination was needed.
+  EXPECT_FALSE(LogHas("Terminating server with extreme prejudice!"));
+  EXPECT_TRUE(LogHas("Server stopped"));
+}
+
+TEST_F(SupervisorE2ETest, ValidationRefusesBeforeAnythingIsWritten) {
+  settings_.SetInt("game.serverPort", 15667);  // the listen port
+  EXPECT_FALSE(supervisor_.StartServer());
+  EXPECT_TRUE(LogHas("Couldn't start the server! Game port address is the same as the Varnholt "
+                     "port address. These ports must NOT be the same address."));
+  EXPECT_FALSE(std::filesystem::exists(game_.Sub("Mods/ashfront/Settings/MapList.con")));
+
+  // LAN servers may keep the default console credentials; Internet servers may not.
+  settings_.SetInt("game.serverPort", FreePort(SOCK_DGRAM));
+  settings_.SetText("manager.consoleUsername", "UserName");
+  settings_.SetText("manager.consolePassword", "Lanterns");
+  settings_.SetInt("game.serverInternet", 1);
+  EXPECT_FALSE(supervisor_.StartServer());
+  EXPECT_TRUE(LogHas("Using the default Remote Console username and password is disallowed"));
+}
+
+TEST_F(SupervisorE2ETest, CrashIsRestartedOnTheLastRunningLevel) {
+  ASSERT_TRUE(supervisor_.StartServer());
+  int32_t first = supervisor_.ServerPid();
+  ASSERT_TRUE(ConnectConsole());
+  clock_.AdvanceSeconds(600);  // long after the start: outside the restart-loop window
+  Control("crash");
+  ASSERT_TRUE(WaitServerGone(first));
+  supervisor_.MonitorTick();
+  EXPECT_TRUE(LogHas("Server has crashed"));
+  EXPECT_TRUE(LogHas("Auto-restart is enabled, restarting the server."));
+  EXPECT_TRUE(supervisor_.ServerRunning());
+  EXPECT_NE(supervisor_.ServerPid(), first);
+  EXPECT_EQ(supervisor_.RestartCount(), 0u);
+  EXPECT_NE(supervisor_.CrashTime(), 0);
+}
+
+TEST_F(SupervisorE2ETest, RestartLoopStopsAfterTheThirdQuickCrash) {
+  game_.Write("ashfront-sim.options", "--static\n--players=1\n--chat-every=0\n--fault=crash@1\n");
+  ASSERT_TRUE(supervisor_.StartServer());
+  for (int crash = 1; crash <= 3; ++crash) {
+    ASSERT_TRUE(WaitServerGone(supervisor_.ServerPid())) << crash;
+    clock_.AdvanceSeconds(10);
+    supervisor_.MonitorTick();
+  }
+  EXPECT_EQ(supervisor_.RestartCount(), 3u);
+  EXPECT_TRUE(LogHas("Server is in a restart loop, disabling auto-restart."));
+  EXPECT_FALSE(supervisor_.ServerRunning());
+  std::string log = game_.Read("Varnholt.log");
+  size_t restarts = 0;
+  for (size_t at = log.find("restarting the server."); at != std::string::npos;
+       at = log.find("restarting the server.", at + 1)) {
+    ++restarts;
+  }
+  EXPECT_EQ(restarts, 2u);
+}
+
+TEST_F(SupervisorE2ETest, AutoRestartOffLeavesItStopped) {
+  auto_restart_ = false;
+  ASSERT_TRUE(supervisor_.StartServer());
+  int32_t pid = supervisor_.ServerPid();
+  Control("crash");
+  ASSERT_TRUE(WaitServerGone(pid));
+  supervisor_.MonitorTick();
+  EXPECT_TRUE(LogHas("Server has crashed"));
+  EXPECT_TRUE(LogHas("Auto-restart is disabled, server will not be restarted."));
+  EXPECT_FALSE(supervisor_.ServerRunning());
+  // The monitor keeps ticking and does nothing more.
+  supervisor_.MonitorTick();
+  EXPECT_FALSE(supervisor_.ServerRunning());
+}
+
+TEST_F(SupervisorE2ETest, AStoppedProcessIsHungOnTheSecondUnansweredTest) {
+  ASSERT_TRUE(supervisor_.StartServer());
+  int32_t pid = supervisor_.ServerPid();
+  ASSERT_TRUE(ConnectConsole());
+  console_.ConsoleDisconnect();
+  clock_.AdvanceSeconds(600);
+  kill(pid, SIGSTOP);
+  ASSERT_TRUE(WaitUntil([&] { return ProcessState(pid) == 'T'; }));
+  EXPECT_EQ(supervisor_.GetServerProcessState(), ServerProcessState::kRunning);
+  auto_restart_ = false;
+  supervisor_.MonitorTick();
+  EXPECT_TRUE(LogHas("Server has hung"));
+  EXPECT_TRUE(WaitServerGone(pid));
+  EXPECT_TRUE(LogHas("Terminating server with extreme prejudice!"));
+}
+
+TEST_F(SupervisorE2ETest, AVisibleWindowOfTheServerIsAPopup) {
+  ASSERT_TRUE(supervisor_.StartServer());
+  windows_.popup_pid = supervisor_.ServerPid();
+  EXPECT_EQ(supervisor_.GetServerProcessState(), ServerProcessState::kPopup);
+}
+
+TEST_F(SupervisorE2ETest, ARunningServerIsAdoptedNotLaunchedAgain) {
+  testing::ChildProcess running;
+  // Started by hand (as after a restart of the manager), with its files in place.
+  ASSERT_TRUE(files_.WriteServerSettingsFile(game_.Sub("Mods/ashfront/Settings/ServerSettings.con")));
+  ASSERT_TRUE(files_.WriteServerAutoexecFile(game_.Sub("Mods/ashfront/Settings/ServerAutoexec.con")));
+  ASSERT_TRUE(rotation_.SaveMapRotation(rotation_.GameMapListPath()));
+  ASSERT_TRUE(running.Start(game_.Sub("ashfront_w32ded.exe"),
+                            {"+restart", "1", "+dedicated", "1", "+hostServer", "0"}, game_.path()));
+  int32_t pid = kAnyPid;
+  ASSERT_TRUE(WaitUntil([&] {
+    pid = kAnyPid;
+    return process_.FindServerProcess(&pid);
+  }));
+  supervisor_.AdoptServer(pid);
+  EXPECT_TRUE(LogHas("Server is already running, monitoring enabled."));
+  ASSERT_TRUE(ConnectConsole());  // the adopted server's console is used too
+  supervisor_.MonitorTick();
+  EXPECT_EQ(supervisor_.ServerPid(), pid);
+  EXPECT_FALSE(LogHas("Server started"));
+  EXPECT_FALSE(LogHas("Server has crashed"));
+}
+
+TEST_F(SupervisorE2ETest, StatusTickFollowsPauseAndEndOfRound) {
+  ASSERT_TRUE(supervisor_.StartServer());
+  ASSERT_TRUE(ConnectConsole());
+  supervisor_.MonitorServerStatus();
+  EXPECT_FALSE(supervisor_.GamePaused());
+  ASSERT_NE(console_.RunConsoleText("admin.toggleGamePause"), nullptr);
+  supervisor_.MonitorServerStatus();
+  EXPECT_TRUE(supervisor_.GamePaused());
+  ASSERT_NE(console_.RunConsoleText("admin.toggleGamePause"), nullptr);
+  supervisor_.MonitorServerStatus();
+  EXPECT_FALSE(supervisor_.GamePaused());
+  EXPECT_EQ(notified_, (std::vector<uint32_t>{0xBEEF0019, 0xBEEF001A}));
+  EXPECT_NE(supervisor_.ServerVersion(), 0.0f);
+  EXPECT_FALSE(LogHas("WARNING: This version of Varnholt is intended"));
+}
+
+}  // namespace
+}  // namespace varnholt
