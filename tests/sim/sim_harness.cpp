@@ -86,7 +86,17 @@ bool SimProcess::Start(const SimGameFolder& folder, const std::vector<std::strin
     _exit(127);
   }
   if (pid_ < 0) return false;
-  if (!WaitForOutput("Status query listening on", 5000)) return false;
+  // Ready when it reports its ports; a sim that ended instead is left for WaitExit to reap.
+  int64_t end = NowMs() + 5000;
+  while (Output().find("Status query listening on") == std::string::npos) {
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+        info.si_pid == pid_) {
+      return false;
+    }
+    if (NowMs() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   std::string out = Output();
   std::smatch m;
   if (std::regex_search(out, m, std::regex("Console listening on [0-9.]+:([0-9]+)"))) {

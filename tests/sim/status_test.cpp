@@ -5,7 +5,10 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include "sim_harness.h"
 
@@ -131,6 +134,25 @@ TEST_F(SimStatusTest, HostServerChoosesTheInternetOrTheLanPort) {
   SimProcess lan;
   ASSERT_TRUE(lan.Start(folder_, {"--static", "+hostServer", "0"}));
   EXPECT_NE(lan.query_port(), internet_port);
+}
+
+TEST_F(SimStatusTest, WithoutTheConsoleLineThereIsNoConsoleButStillAStatus) {
+  folder_.WriteSetting("ServerAutoexec.con", "admin.timeLimit 600\n");
+  ASSERT_TRUE(sim_.Start(folder_, {"--static"}));
+  EXPECT_TRUE(sim_.WaitForOutput("Remote console disabled", 1000));
+  EXPECT_EQ(sim_.console_port(), 0);
+  EXPECT_EQ(Query(true, false, false)["timelimit"], "600");
+}
+
+TEST(SimStartTest, AMissingSettingsFolderEndsTheStart) {
+  SimGameFolder folder;
+  std::filesystem::remove_all(folder.path() + "/Mods");
+  SimProcess sim;
+  EXPECT_FALSE(sim.Start(folder, {}));
+  int status = 0;
+  ASSERT_TRUE(sim.WaitExit(3000, &status));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  EXPECT_THAT(sim.Output(), ::testing::HasSubstr("Settings folder"));
 }
 
 TEST_F(SimStatusTest, OtherDatagramsGetNoAnswerAndDoNotDisturb) {
