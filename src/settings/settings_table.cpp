@@ -160,6 +160,13 @@ void SettingsTable::TakeSnapshot() {
   snapshot_.rows = values_;
 }
 
+void SettingsTable::TakeSnapshotOfRows(const std::vector<int>& rows) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (int row : rows) {
+    if (row >= 0 && row < kSettingCount) snapshot_.rows[row] = values_[row];
+  }
+}
+
 SettingsSnapshot SettingsTable::GetSnapshot() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return snapshot_;

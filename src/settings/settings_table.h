@@ -96,8 +96,10 @@ class SettingsTable {
   // Stores only the listed rows of `values`.
   void StoreRows(const SettingValues& values, const std::vector<int>& rows);
 
-  // The snapshot: TakeSnapshot copies the table into it.
+  // The snapshot: TakeSnapshot copies the table into it; TakeSnapshotOfRows only the rows
+  // listed, so unsaved edits of the others still count as changes.
   void TakeSnapshot();
+  void TakeSnapshotOfRows(const std::vector<int>& rows);
   SettingsSnapshot GetSnapshot() const;
   void SetSnapshot(const SettingsSnapshot& snapshot);
   // Rows whose value differs from the snapshot, in table order.
