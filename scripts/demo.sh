@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, lays out the demo installation and runs varnholtd in it
-# (Ctrl-C or SIGTERM stops it in order). Arguments are passed to varnholtd.
+# (Ctrl-C or SIGTERM stops it in order). Arguments are passed to varnholtd; without any it
+# runs with -start, so it launches the game server and keeps it running.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -11,4 +12,5 @@ cmake --build "$build" -j "$(nproc)" --target varnholtd $(cmake --build "$build"
 "$root/scripts/make-demo.sh" "$game" "$build"
 cd "$game"
 echo "Running varnholtd in $game (log: $game/Varnholt.log)"
+if [ $# -eq 0 ]; then set -- -start; fi
 exec "$build/app/varnholtd" "$@"

@@ -11,6 +11,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$game/Mods/ashfront/Settings" "$game/pb"
 [ -f "$game/Mods/ashfront/init.con" ] || printf 'game.setModName "ashfront"\r\n' > "$game/Mods/ashfront/init.con"
 
+# The demo's own settings (a LAN server on the loopback address with its own console
+# credentials), unless the manager has written the file already.
+settings="$game/Mods/ashfront/Settings"
+if [ ! -s "$settings/Varnholt.con" ]; then
+  cp "$here/../demo/settings/Varnholt.con" "$settings/Varnholt.con"
+fi
+if [ ! -s "$settings/ServerMapList.con" ]; then
+  printf 'game.addLevel hue GPM_CQ ashfront\r\ngame.addLevel greywater GPM_COOP ashfront\r\ngame.addLevel frostbite GPM_CQ frontier\r\ngame.addLevel ironhold GPM_CQ ashfront\r\n' > "$settings/ServerMapList.con"
+fi
+
 sim="$build/tools/ashfront-sim/ashfront-sim"
 if [ -x "$sim" ]; then
   # A copy, not a link: the server is recognised by its executable file.
