@@ -170,7 +170,9 @@ bool FormatConsoleForm(int row, const SettingValue& value, std::string* out) {
       if (KeyEqualsNoCase(key, kTimeLimitKey)) {
         text = Number(static_cast<long>(value.int_value) * 60);
       } else if (IsRatioKey(key)) {
-        text = FormatFixed(value.int_value / 100.0, 1);
+        // One decimal as the game writes ratios (150 is 1.5); a percentage that one decimal
+        // cannot hold gets two, so that 57 reaches the server as 0.57 and not as 0.6.
+        text = FormatFixed(value.int_value / 100.0, value.int_value % 10 == 0 ? 1 : 2);
       } else {
         text = Number(value.int_value);
       }

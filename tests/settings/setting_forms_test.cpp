@@ -121,6 +121,10 @@ TEST(SettingForms, ChoiceListsAndAddresses) {
 
 TEST(SettingForms, ConsoleForms) {
   EXPECT_EQ(Console("admin.soldierFFRatio", Int(150)), "admin.soldierFFRatio 1.5");
+  EXPECT_EQ(Console("admin.setTicketRatio", Int(100)), "admin.setTicketRatio 1.0");
+  // A ratio one decimal cannot hold keeps its second one instead of being rounded.
+  EXPECT_EQ(Console("admin.vehicleFFRatio", Int(57)), "admin.vehicleFFRatio 0.57");
+  EXPECT_EQ(Console("admin.setTicketRatio", Int(1000)), "admin.setTicketRatio 10.0");
   EXPECT_EQ(Console("admin.timeLimit", Int(20)), "admin.timeLimit 1200");
   EXPECT_EQ(Console("admin.setNrOfRounds", Int(0)), "admin.setNrOfRounds 0");
   EXPECT_EQ(Console("admin.voteMapMajority", Int(60)), "admin.voteMapMajority 0.60");
