@@ -4,6 +4,7 @@
 #include <atomic>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "core/command_queue.h"
 #include "core/worker.h"
@@ -42,6 +43,29 @@ void BM_QueueToDispatch(benchmark::State& state) {
   std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_QueueToDispatch)->UseRealTime();
+
+// The same path fed in bursts that fill the queue, as a timer tick and a handful of client
+// requests arriving together do: one wake-up of the worker serves the whole burst.
+void BM_QueueBurstToDispatch(benchmark::State& state) {
+  std::string folder = BenchFolder();
+  SystemClock clock;
+  EventLog log(folder, clock);
+  CommandQueue queue(clock, log);
+  std::atomic<int64_t> done{0};
+  Worker worker(queue, log, clock, [&](const Command&) { done.fetch_add(1, std::memory_order_relaxed); });
+  worker.Start();
+  int64_t sent = 0;
+  for (auto _ : state) {
+    for (size_t i = 0; i < kQueueSlots; ++i) queue.QueueCommand(0xB00B0015, "hello", 0, 0);
+    sent += kQueueSlots;
+    while (done.load(std::memory_order_relaxed) < sent) std::this_thread::yield();
+  }
+  queue.QueueCommand(kQuitCommand, "", 0, 0);
+  worker.Join();
+  state.SetItemsProcessed(sent);
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_QueueBurstToDispatch)->UseRealTime();
 
 void BM_LogMessage(benchmark::State& state) {
   std::string folder = BenchFolder();
