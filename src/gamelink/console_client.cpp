@@ -135,8 +135,9 @@ bool ConsoleClient::SyncConnection() {
   if (hooks_.get_player_list && !hooks_.get_player_list()) {
     return fail({kErrorPlayerList, "DEBUG: Couldn't sync player list!"});
   }
-  RunConsoleCommand("pb_sv_writecfg");  // PunkBuster saves its settings; the answer is not used
-  if (socket_ < 0) return false;        // the connection broke on the way
+  // PunkBuster saves its settings; the answer is not used.
+  if (connected_) RunConsoleCommand("pb_sv_writecfg");
+  if (socket_ < 0) return false;  // the connection broke on the way
   if (hooks_.connection_changed) hooks_.connection_changed(true);
   log_.LogMessage(kSoundNone, "Connected");
   ClearLastError();

@@ -66,12 +66,12 @@ bool ReadField(int fd, const std::atomic<bool>& stop) {
 
 }  // namespace
 
-bool SimServer::Start(const std::vector<std::string>& options, bool punkbuster) {
+bool SimServer::Start(const std::vector<std::string>& options, bool punkbuster, int game_port) {
   folder_.Write(std::string(kSettings) + "ServerSettings.con",
                 "game.serverName \"Link Test\"\n"
                 "game.serverIP 127.0.0.1\n"
                 "game.serverPort " +
-                    std::to_string(kSimGamePort) +
+                    std::to_string(game_port) +
                     "\n"
                     "game.serverInternet 1\n"
                     "game.serverMaxPlayers 16\n"

@@ -30,7 +30,8 @@ class SimServer {
   ~SimServer() { Kill(); }
   // Starts the sim with the given options in its own game folder; false when it did not
   // report its ports within a few seconds.
-  bool Start(const std::vector<std::string>& options, bool punkbuster = false);
+  bool Start(const std::vector<std::string>& options, bool punkbuster = false,
+             int game_port = kSimGamePort);
   int console_port() const { return console_port_; }
   int query_port() const { return query_port_; }
   const std::string& folder() const { return folder_.path(); }
