@@ -1,5 +1,8 @@
 // Whole-program runs of varnholtd in temporary game folders.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <signal.h>
 
 #include <algorithm>
@@ -221,6 +224,52 @@ TEST_F(VarnholtdTest, IpOptionIsSavedAndAnUnknownAddressIsReset) {
   // The reset is not written back: the file keeps what -ip saved.
   EXPECT_NE(other.Read("Mods/ashfront/Settings/Varnholt.con").find("game.serverIP 203.0.113.77"),
             std::string::npos);
+}
+
+// The demo installation with its substitute server, on ports of its own.
+class DemoInstallationTest : public VarnholtdTest {
+ protected:
+  void MakeDemo(const TempFolder& game) {
+    std::string command = std::string("'") + SOURCE_DIR + "/scripts/make-demo.sh' '" + game.path() +
+                          "' '" + BINARY_DIR + "' > /dev/null";
+    ASSERT_EQ(system(command.c_str()), 0);
+    game.Write("ashfront-sim.options", "--static\n--players=4\n--chat-every=0\n");
+    std::string con = game.Read("Mods/ashfront/Settings/Varnholt.con");
+    con += "game.serverPort " + std::to_string(FreePort()) + "\r\n";
+    con += "manager.consolePort " + std::to_string(FreePort()) + "\r\n";
+    con += "game.gameSpyLANPort " + std::to_string(FreePort()) + "\r\n";
+    game.Write("Mods/ashfront/Settings/Varnholt.con", con);
+  }
+  static int FreePort() {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    close(fd);
+    return ntohs(addr.sin_port);
+  }
+};
+
+TEST_F(DemoInstallationTest, StartLaunchesConnectsAndExitStopsTheServer) {
+  TempFolder game;
+  MakeDemo(game);
+  ChildProcess daemon;
+  ASSERT_TRUE(StartDaemon(&daemon, game, {"-start", "-exit", "-quiet"}));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(game, " : Connected\r\n"); }, 20000))
+      << game.Read("Varnholt.log");
+  EXPECT_TRUE(LogHas(game, "Server started via command-line option."));
+  EXPECT_NE(game.Read("Mods/ashfront/save/GameModeSettings/Evolution.wst").size(), 0u);
+  EXPECT_NE(game.Read("Mods/ashfront/Settings/Maps.con").find("frontier,"), std::string::npos);
+  daemon.Signal(SIGTERM);
+  int code = -1;
+  ASSERT_TRUE(daemon.Wait(15000, &code));
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(LogHas(game, "Server stopped due to exit."));
+  std::string log = game.Read("Varnholt.log");
+  EXPECT_LT(log.find("Server stopped due to exit."), log.find(" : Exited\r\n"));
 }
 
 TEST_F(VarnholtdTest, StopWithoutARunningServerDoesNothing) {
