@@ -171,9 +171,18 @@ TEST_F(SupervisorE2ETest, ValidationRefusesBeforeAnythingIsWritten) {
 }
 
 TEST_F(SupervisorE2ETest, CrashIsRestartedOnTheLastRunningLevel) {
+  game_.Write("Mods/ashfront/Settings/Maps.con", "ashfront,hue,15\r\nashfront,ridge,15\r\n");
+  game_.Write("Mods/ashfront/Settings/ServerMapList.con",
+              "game.addLevel hue GPM_CQ ashfront\r\ngame.addLevel ridge GPM_COOP ashfront\r\n");
+  ASSERT_TRUE(rotation_.LoadMapRotation(rotation_.ServerMapListPath(), false));
   ASSERT_TRUE(supervisor_.StartServer());
   int32_t first = supervisor_.ServerPid();
   ASSERT_TRUE(ConnectConsole());
+  // The server moves on to the second level; a healthy tick notes it.
+  ASSERT_NE(console_.RunConsoleText("admin.runNextLevel"), nullptr);
+  ASSERT_NE(status_.QueryServerStatus(status_.StatusPort(), "\\info\\"), nullptr);
+  supervisor_.MonitorTick();
+  EXPECT_EQ(supervisor_.LastRunningLevel(), "ridge GPM_COOP ashfront");
   clock_.AdvanceSeconds(600);  // long after the start: outside the restart-loop window
   Control("crash");
   ASSERT_TRUE(WaitServerGone(first));
@@ -184,6 +193,10 @@ TEST_F(SupervisorE2ETest, CrashIsRestartedOnTheLastRunningLevel) {
   EXPECT_NE(supervisor_.ServerPid(), first);
   EXPECT_EQ(supervisor_.RestartCount(), 0u);
   EXPECT_NE(supervisor_.CrashTime(), 0);
+  // It resumes the level it was playing.
+  EXPECT_NE(game_.Read("Mods/ashfront/Settings/MapList.con").find("game.setCurrentLevel ridge GPM_COOP ashfront"),
+            std::string::npos)
+      << game_.Read("Mods/ashfront/Settings/MapList.con");
 }
 
 TEST_F(SupervisorE2ETest, RestartLoopStopsAfterTheThirdQuickCrash) {
@@ -279,6 +292,28 @@ TEST_F(SupervisorE2ETest, StatusTickFollowsPauseAndEndOfRound) {
   EXPECT_EQ(notified_, (std::vector<uint32_t>{0xBEEF0019, 0xBEEF001A}));
   EXPECT_NE(supervisor_.ServerVersion(), 0.0f);
   EXPECT_FALSE(LogHas("WARNING: This version of Varnholt is intended"));
+}
+
+TEST_F(SupervisorE2ETest, EndOfRoundLogsStatisticsOnceAndRunsAWaitingEvent) {
+  int stats = 0;
+  std::vector<int64_t> fired;
+  SupervisorHooks hooks;
+  hooks.log_player_stats = [&] { return ++stats > 0; };
+  hooks.fire_scheduled_event = [&](int64_t t) { fired.push_back(t); };
+  supervisor_.SetHooks(hooks);
+  settings_.SetInt("manager.statCollection", 1);
+  ASSERT_TRUE(supervisor_.StartServer());
+  ASSERT_TRUE(ConnectConsole());
+  supervisor_.SetPendingEvent(12345, supervisor_.ServerPid());
+  supervisor_.MonitorServerStatus();
+  EXPECT_TRUE(fired.empty());
+  ASSERT_NE(console_.RunConsoleText("sim.end-round"), nullptr);
+  supervisor_.MonitorServerStatus();
+  supervisor_.MonitorServerStatus();
+  EXPECT_EQ(stats, 1);
+  EXPECT_EQ(fired, (std::vector<int64_t>{12345}));
+  EXPECT_TRUE(LogHas("Player stats logged to CSV file."));
+  EXPECT_EQ(rotation_.CurrentLevel(), "");
 }
 
 }  // namespace
