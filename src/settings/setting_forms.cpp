@@ -211,7 +211,7 @@ bool ParseConsoleValue(int row, std::string_view text, SettingValue* value) {
       if (KeyEqualsNoCase(key, kTimeLimitKey)) {
         value->int_value = ParseConInt(text) / 60;
       } else if (IsRatioKey(key)) {
-        ScaleConNumber(ParseConNumber(text), 100, &number);
+        if (!ScaleConNumber(ParseConNumber(text), 100, &number)) return false;
         value->int_value = number;
       } else {
         value->int_value = ParseConInt(text);
@@ -222,8 +222,10 @@ bool ParseConsoleValue(int row, std::string_view text, SettingValue* value) {
       return true;
     case SettingType::kHundredths:
     case SettingType::kTenths:
-      ScaleConNumber(ParseConNumber(text), def.type == SettingType::kHundredths ? 100 : 10,
-                     &number);
+      if (!ScaleConNumber(ParseConNumber(text), def.type == SettingType::kHundredths ? 100 : 10,
+                          &number)) {
+        return false;
+      }
       value->int_value = number;
       return true;
     case SettingType::kText:

@@ -47,7 +47,8 @@ bool FormatConsoleForm(int row, const SettingValue& value, std::string* out);
 // key), without range checks: admin.timeLimit arrives in seconds and is kept in whole
 // minutes, the friendly-fire ratios arrive as ratios and are kept as percent, Hundredths
 // and Tenths are rounded to the nearest unit, Text and Choice keep at most highBound - 1
-// characters. False for rows that are never read back.
+// characters. False, leaving `value` as it was, for rows that are never read back and for
+// numbers that are not finite ("nan", "inf").
 bool ParseConsoleValue(int row, std::string_view text, SettingValue* value);
 
 // The .con line(s) of a row under `key`, each ending in CR LF; empty for a Presence row

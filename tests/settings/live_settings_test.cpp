@@ -128,12 +128,13 @@ TEST(LiveSettingsTest, TooFewOrTooManyAnswersStoreNothing) {
 TEST(LiveSettingsTest, ReadBackKeepsValuesInsideTheirBounds) {
   SettingValues values = Defaults();
   values[Row("admin.maxAllowedConnectionType")].text = "CTCable128Kbps";
+  values[Row("admin.spawnDelayPenaltyForTK")].int_value = 15;
   ASSERT_TRUE(Store(Response({{"admin.timeLimit", "9000"},  // 150 minutes
                               {"admin.votingTime", "-5"},
                               {"admin.externalViews", "2"},
                               {"admin.soldierFFRatio", "7.5"},
                               {"admin.voteKickPlayerMajority", "0"},
-                              {"admin.spawnDelayPenaltyForTK", "nan"},
+                              {"admin.spawnDelayPenaltyForTK", "inf"},
                               {"admin.maxAllowedConnectionType", "CTCarrierPigeon"}}),
                     &values));
   EXPECT_EQ(values[Row("admin.timeLimit")].int_value, 120);
@@ -141,7 +142,7 @@ TEST(LiveSettingsTest, ReadBackKeepsValuesInsideTheirBounds) {
   EXPECT_EQ(values[Row("admin.externalViews")].int_value, 1);
   EXPECT_EQ(values[Row("admin.soldierFFRatio")].int_value, 200);
   EXPECT_EQ(values[Row("admin.voteKickPlayerMajority")].int_value, 1);
-  EXPECT_EQ(values[Row("admin.spawnDelayPenaltyForTK")].int_value, 0);
+  EXPECT_EQ(values[Row("admin.spawnDelayPenaltyForTK")].int_value, 15);  // not a number
   EXPECT_EQ(values[Row("admin.maxAllowedConnectionType")].text, "CTCable128Kbps");
 
   StoreQueryValue(rows::kNumberOfRounds, "25", &values);
