@@ -101,13 +101,5 @@ TEST_F(LiveSettingsSimTest, AChangePushedLiveIsHeldByTheServerAndReadBackUnchang
   EXPECT_EQ(link_.exchanges, 3);  // the last read-back; the push sent nothing
 }
 
-TEST_F(LiveSettingsSimTest, NothingIsExchangedWithoutAConsole) {
-  EXPECT_FALSE(live_.ReadSettingsFromServer());
-  settings_.SetInt("admin.timeLimit", 25);
-  EXPECT_FALSE(live_.ApplySettingsToServer());
-  EXPECT_EQ(link_.exchanges, 0);
-  EXPECT_FALSE(settings_.RowsChangedSinceSnapshot().empty());
-}
-
 }  // namespace
 }  // namespace varnholt::testing
