@@ -106,7 +106,7 @@ TEST_F(SimConsoleTest, LoginChecksTheCredentialsOfTheAutoexecFile) {
   ASSERT_TRUE(StartSim({}));
   ConsoleClient wrong;
   EXPECT_EQ(wrong.Login(sim_.console_port(), "admin", "S3cret"), 0);
-  EXPECT_TRUE(wrong.ClosedByServer(3000));
+  EXPECT_TRUE(wrong.ClosedByServer(kPatienceMs));
   ConsoleClient other_user;
   EXPECT_EQ(other_user.Login(sim_.console_port(), "Admin", "s3cret"), 0);
 
@@ -219,12 +219,10 @@ TEST_F(SimConsoleTest, ChatComesBetweenResponseLinesAndInPolls) {
 
   // Chat injected from the control file shows up in a poll.
   sim_.Control("chat \"Eve\" a message with spaces");
-  bool seen = false;
-  for (int i = 0; i < 100 && !seen; ++i) {
-    ASSERT_TRUE(console_.Poll(&out));
-    for (const std::string& s : out) seen = seen || s == "##--0ALL Eve: a message with spaces";
-    if (!seen) usleep(20 * 1000);
-  }
+  bool seen = WaitUntil([&] {
+    if (!console_.Poll(&out)) return false;
+    return std::find(out.begin(), out.end(), "##--0ALL Eve: a message with spaces") != out.end();
+  });
   EXPECT_TRUE(seen);
 }
 
@@ -282,11 +280,7 @@ TEST_F(SimConsoleTest, KickedPlayersComeBackByThemselvesWhenAsked) {
   ASSERT_TRUE(StartSim({"--rejoin-seconds=1", "--player=Returner|1"}));
   std::vector<std::string> out;
   ASSERT_TRUE(console_.Run("admin.kickPlayer 0", &out));
-  bool back = false;
-  for (int i = 0; i < 150 && !back; ++i) {
-    back = HasPlayer(ListPlayers(console_), "Returner");
-    if (!back) usleep(20 * 1000);
-  }
+  bool back = WaitUntil([&] { return HasPlayer(ListPlayers(console_), "Returner"); });
   EXPECT_TRUE(back);
 }
 
@@ -319,15 +313,15 @@ TEST_F(SimConsoleTest, MalformedFramesCloseOnlyThatConnection) {
   ConsoleClient bad;
   ASSERT_EQ(bad.Login(sim_.console_port(), "admin", "s3cret"), 1);
   ASSERT_TRUE(bad.SendRaw(std::string("\xff\xff\xff\xff", 4)));
-  EXPECT_TRUE(bad.ClosedByServer(3000));
+  EXPECT_TRUE(bad.ClosedByServer(kPatienceMs));
   ConsoleClient oversized;
   ASSERT_EQ(oversized.Login(sim_.console_port(), "admin", "s3cret"), 1);
   ASSERT_TRUE(oversized.SendRaw(std::string("\x01\x00\x00\x00\x00\x00\x00\x10", 8)));
-  EXPECT_TRUE(oversized.ClosedByServer(3000));
+  EXPECT_TRUE(oversized.ClosedByServer(kPatienceMs));
   ConsoleClient garbage_login;
-  ASSERT_TRUE(garbage_login.ReceiveKey(sim_.console_port(), 3000));
+  ASSERT_TRUE(garbage_login.ReceiveKey(sim_.console_port(), kPatienceMs));
   ASSERT_TRUE(garbage_login.SendRaw(std::string("\x00\x00\x00\x00", 4)));
-  EXPECT_TRUE(garbage_login.ClosedByServer(3000));
+  EXPECT_TRUE(garbage_login.ClosedByServer(kPatienceMs));
 
   std::vector<std::string> out;
   EXPECT_TRUE(console_.Run("admin.votingTime", &out));

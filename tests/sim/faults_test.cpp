@@ -23,7 +23,7 @@ TEST(SimFaultsTest, CrashEndsTheProcessAbnormally) {
   SimProcess sim;
   ASSERT_TRUE(sim.Start(folder, With({"--fault=crash@0.3"})));
   int status = 0;
-  ASSERT_TRUE(sim.WaitExit(5000, &status));
+  ASSERT_TRUE(sim.WaitExit(kPatienceMs, &status));
   EXPECT_TRUE(WIFSIGNALED(status));
 
   SimGameFolder other_folder;
@@ -33,7 +33,7 @@ TEST(SimFaultsTest, CrashEndsTheProcessAbnormally) {
   ASSERT_EQ(console.Login(on_command.console_port(), "admin", "s3cret"), 1);
   std::vector<std::string> out;
   EXPECT_FALSE(console.Run("sim.crash", &out));  // no answer: the process is gone
-  ASSERT_TRUE(on_command.WaitExit(5000, &status));
+  ASSERT_TRUE(on_command.WaitExit(kPatienceMs, &status));
   EXPECT_TRUE(WIFSIGNALED(status));
 }
 
@@ -52,7 +52,7 @@ TEST(SimFaultsTest, HangStopsBothChannelsUntilLifted) {
   EXPECT_EQ(waitpid(sim.pid(), nullptr, WNOHANG), 0);  // still there
 
   sim.Control("unhang");
-  EXPECT_TRUE(QueryStatus(sim.query_port(), true, false, false, &reply, 3000));
+  EXPECT_TRUE(QueryStatus(sim.query_port(), true, false, false, &reply));
   EXPECT_TRUE(console.Run("admin.votingTime", &out));
   EXPECT_THAT(out, ::testing::ElementsAre("60"));
 }
@@ -60,11 +60,11 @@ TEST(SimFaultsTest, HangStopsBothChannelsUntilLifted) {
 TEST(SimFaultsTest, ScheduledHangEndsByItself) {
   SimGameFolder folder;
   SimProcess sim;
-  ASSERT_TRUE(sim.Start(folder, With({"--fault=hang:1@0"})));
-  ASSERT_TRUE(sim.WaitForOutput("Hanging for 1 seconds", 3000));
+  ASSERT_TRUE(sim.Start(folder, With({"--fault=hang:2@0"})));
+  ASSERT_TRUE(sim.WaitForOutput("Hanging for 2 seconds", kPatienceMs));
   std::string reply;
   EXPECT_FALSE(QueryStatus(sim.query_port(), true, false, false, &reply, 200));
-  EXPECT_TRUE(QueryStatus(sim.query_port(), true, false, false, &reply, 3000));
+  EXPECT_TRUE(QueryStatus(sim.query_port(), true, false, false, &reply));
 }
 
 TEST(SimFaultsTest, SlowAnswersStillArriveInOrder) {
@@ -79,7 +79,7 @@ TEST(SimFaultsTest, SlowAnswersStillArriveInOrder) {
   EXPECT_THAT(out, ::testing::ElementsAre("60"));
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
   std::string reply;
-  EXPECT_TRUE(QueryStatus(sim.query_port(), true, false, false, &reply, 2000));
+  EXPECT_TRUE(QueryStatus(sim.query_port(), true, false, false, &reply));
   ASSERT_TRUE(console.Run("sim.slow 0\nadmin.votingTime 30", &out));
   ASSERT_TRUE(console.Run("admin.votingTime", &out));
   EXPECT_THAT(out, ::testing::ElementsAre("30"));
@@ -98,7 +98,7 @@ TEST(SimFaultsTest, FreezeStopsTheProcess) {
   EXPECT_TRUE(WIFSTOPPED(status));
   kill(sim.pid(), SIGCONT);
   std::string reply;
-  EXPECT_TRUE(QueryStatus(sim.query_port(), true, false, false, &reply, 3000));
+  EXPECT_TRUE(QueryStatus(sim.query_port(), true, false, false, &reply));
 }
 
 TEST(SimFaultsTest, PopupWithoutDisplayIsOnlyLogged) {
@@ -106,7 +106,7 @@ TEST(SimFaultsTest, PopupWithoutDisplayIsOnlyLogged) {
   SimProcess sim;
   unsetenv("DISPLAY");
   ASSERT_TRUE(sim.Start(folder, With({"--fault=popup"})));
-  EXPECT_TRUE(sim.WaitForOutput("would open an error popup", 3000));
+  EXPECT_TRUE(sim.WaitForOutput("would open an error popup", kPatienceMs));
 }
 
 TEST(SimFaultsTest, SignalsEndTheServerCleanly) {

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <regex>
@@ -63,6 +65,12 @@ std::string SimGameFolder::ReadSetting(const std::string& name) const {
 
 SimProcess::~SimProcess() {
   Kill();
+  // What the sim said is the first thing to look at when a test against it failed.
+  if (::testing::Test::HasFailure() && !folder_.empty()) {
+    std::string out = Output();
+    if (out.size() > 4000) out = "..." + out.substr(out.size() - 4000);
+    fprintf(stderr, "--- sim output ---\n%s--- end of sim output ---\n", out.c_str());
+  }
 }
 
 bool SimProcess::Start(const SimGameFolder& folder, const std::vector<std::string>& options) {
@@ -87,7 +95,7 @@ bool SimProcess::Start(const SimGameFolder& folder, const std::vector<std::strin
   }
   if (pid_ < 0) return false;
   // Ready when it reports its ports; a sim that ended instead is left for WaitExit to reap.
-  int64_t end = NowMs() + 5000;
+  int64_t end = NowMs() + kPatienceMs;
   while (Output().find("Status query listening on") == std::string::npos) {
     siginfo_t info{};
     if (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
@@ -186,7 +194,7 @@ bool ConsoleClient::ReceiveKey(int port, int timeout_ms) {
 }
 
 int ConsoleClient::Login(int port, const std::string& user, const std::string& password) {
-  if (!ReceiveKey(port, 3000)) return -1;
+  if (!ReceiveKey(port, kPatienceMs)) return -1;
   std::string bytes;
   for (const std::string& field : {user, password}) {
     AppendU32(&bytes, static_cast<uint32_t>(field.size() + 1));
@@ -194,7 +202,7 @@ int ConsoleClient::Login(int port, const std::string& user, const std::string& p
     bytes.push_back('\0');
   }
   char verdict = 0;
-  if (!SendRaw(bytes) || !ReceiveExactly(&verdict, 1, 3000)) return -1;
+  if (!SendRaw(bytes) || !ReceiveExactly(&verdict, 1, kPatienceMs)) return -1;
   return static_cast<unsigned char>(verdict);
 }
 
@@ -214,12 +222,12 @@ bool ConsoleClient::Request(const std::vector<std::string>& strings,
   }
   if (!SendRaw(frame)) return false;
   char head[4];
-  if (!ReceiveExactly(head, 4, 3000)) return false;
+  if (!ReceiveExactly(head, 4, kPatienceMs)) return false;
   response->clear();
   for (uint32_t i = 0, count = U32(head); i < count; ++i) {
-    if (!ReceiveExactly(head, 4, 3000)) return false;
+    if (!ReceiveExactly(head, 4, kPatienceMs)) return false;
     std::string s(U32(head), '\0');
-    if (s.empty() || !ReceiveExactly(s.data(), s.size(), 3000)) return false;
+    if (s.empty() || !ReceiveExactly(s.data(), s.size(), kPatienceMs)) return false;
     s.pop_back();  // the zero byte
     response->push_back(s);
   }
@@ -253,6 +261,15 @@ bool ConsoleClient::ClosedByServer(int timeout_ms) {
     if (recv(fd_, buffer, sizeof buffer, 0) <= 0) return true;
   }
   return false;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeout_ms) {
+  int64_t end = NowMs() + timeout_ms;
+  while (!condition()) {
+    if (NowMs() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
 }
 
 bool QueryStatus(int port, bool rules, bool players, bool teams, std::string* reply,

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,6 +12,13 @@
 #include "support/temp_folder.h"
 
 namespace varnholt::testing {
+
+// How long an answer that should come at once may take on a loaded machine (sanitizers,
+// parallel builds). Passing tests never wait this long.
+constexpr int kPatienceMs = 15000;
+
+// Polls `condition` every 20 ms until it holds or `timeout_ms` passed.
+bool WaitUntil(const std::function<bool()>& condition, int timeout_ms = kPatienceMs);
 
 // A game folder with the settings files the manager would write before a start.
 class SimGameFolder {
@@ -79,7 +87,7 @@ class ConsoleClient {
 // Sends one status query with the three section flags; the raw reply, or false after
 // `timeout_ms` without an answer.
 bool QueryStatus(int port, bool rules, bool players, bool teams, std::string* reply,
-                 int timeout_ms = 1000);
+                 int timeout_ms = kPatienceMs);
 
 // Reads a reply into key -> value: rules as they are, player and team fields with their
 // row index appended ("player_0", "team_t1").

@@ -102,11 +102,7 @@ TEST_F(SimStatusTest, RoundsEndAndTheRotationMovesOn) {
                        "admin.enableRemoteConsole admin s3cret 0\n"
                        "admin.setNrOfRounds 1\nadmin.timeBeforeRestartMap 0\n");
   ASSERT_TRUE(sim_.Start(folder_, {"--tick-ms=10", "--round-seconds=1", "--players=4"}));
-  bool moved_on = false;
-  for (int i = 0; i < 200 && !moved_on; ++i) {
-    moved_on = Query(true, false, false)["mapname"] == "dunes";
-    if (!moved_on) usleep(20 * 1000);
-  }
+  bool moved_on = WaitUntil([&] { return Query(true, false, false)["mapname"] == "dunes"; });
   EXPECT_TRUE(moved_on);
   EXPECT_EQ(Query(true, false, false)["gametype"], "coop");
 }
@@ -150,7 +146,7 @@ TEST(SimStartTest, AMissingSettingsFolderEndsTheStart) {
   SimProcess sim;
   EXPECT_FALSE(sim.Start(folder, {}));
   int status = 0;
-  ASSERT_TRUE(sim.WaitExit(3000, &status));
+  ASSERT_TRUE(sim.WaitExit(kPatienceMs, &status));
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
   EXPECT_THAT(sim.Output(), ::testing::HasSubstr("Settings folder"));
 }
