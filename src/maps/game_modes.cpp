@@ -48,14 +48,15 @@ std::string_view ModeIdFromDisplayName(std::string_view name) {
 uint32_t ModeBit(std::string_view id) {
   const int index = ScanPairs(
       [&](std::string_view pair_id, std::string_view) { return EqualsNoCase(pair_id, id); });
-  return index < 0 ? 0 : 1u << index;
+  return index < 0 || index >= 32 ? 0 : 1u << index;
 }
 
 std::string_view ModeIdFromBit(uint32_t bit) {
   std::string_view found;
   int index = 0;
   ScanPairs([&](std::string_view id, std::string_view) {
-    if ((1u << index++) != bit) return false;
+    const int at = index++;
+    if (at >= 32 || (1u << at) != bit) return false;
     found = id;
     return true;
   });

@@ -3,6 +3,9 @@
 namespace varnholt {
 namespace {
 
+// The originator number of the local user.
+constexpr int32_t kLocalOperatorNumber = 0;
+
 struct ActionRow {
   MapPageAction action;
   const char* text;
@@ -83,6 +86,13 @@ bool MapActionCommand(const MapRotation& rotation, MapPageAction action, int row
   return true;
 }
 
+bool QueueMapAction(CommandQueue& queue, const MapRotation& rotation, MapPageAction action, int row,
+                    bool console_connected) {
+  MapCommand command;
+  if (!MapActionCommand(rotation, action, row, console_connected, &command)) return false;
+  return queue.QueueCommand(command.code, command.text, kLocalOperatorNumber, 0);
+}
+
 bool ApplyMapPageAction(MapRotation& rotation, MapPageAction action, bool server_running,
                         uint64_t seed) {
   switch (action) {
@@ -128,6 +138,10 @@ bool ToggleModFilter(MapRotation& rotation, int mod_line, bool server_running) {
 
 void SetRowsChecked(MapRotation& rotation, const std::vector<size_t>& rows, bool checked) {
   for (size_t row : rows) rotation.SetRowChecked(row, checked);
+}
+
+bool ExportMapList(MapRotation& rotation, const std::string& path) {
+  return rotation.SaveMapRotation(path);
 }
 
 bool ImportMapList(MapRotation& rotation, const std::string& path, bool server_running) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/command_queue.h"
 #include "log/event_log.h"
 #include "maps/map_rotation.h"
 #include "maps/mod_catalog.h"
@@ -63,6 +64,12 @@ bool IsMapActionAvailable(const MapRotation& rotation, MapPageAction action, int
 bool MapActionCommand(const MapRotation& rotation, MapPageAction action, int row,
                       bool console_connected, MapCommand* command);
 
+// Queues the Command of a Command action on the clicked row for the local operator (number
+// 0, no delay). False when the action gives no Command (see MapActionCommand) or the queue
+// has stopped.
+bool QueueMapAction(CommandQueue& queue, const MapRotation& rotation, MapPageAction action, int row,
+                    bool console_connected);
+
 // Carries out an action that edits the rows or filters (randomize, filters, sort, check
 // marks), reloading from ServerMapList.con where the filters changed. `seed` seeds the
 // randomize action (the current time). False when a reload failed (logged).
@@ -72,6 +79,8 @@ bool ApplyMapPageAction(MapRotation& rotation, MapPageAction action, bool server
 bool ToggleModFilter(MapRotation& rotation, int mod_line, bool server_running);
 // "Check selected maps" and "Uncheck selected maps".
 void SetRowsChecked(MapRotation& rotation, const std::vector<size_t>& rows, bool checked);
+// "Export maplist": writes the rotation, hidden levels included, to the chosen file.
+bool ExportMapList(MapRotation& rotation, const std::string& path);
 // "Import maplist": loads the file and marks the rotation for saving.
 bool ImportMapList(MapRotation& rotation, const std::string& path, bool server_running);
 

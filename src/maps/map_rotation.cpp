@@ -1,6 +1,7 @@
 #include "maps/map_rotation.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "log/error_text.h"
 #include "maps/game_modes.h"
@@ -16,6 +17,23 @@ constexpr uint32_t kModeBitsInOrder[] = {1, 2, 4, 8};
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
+}
+
+// The level of a rotation line in the form a save writes it: lower case, canonical mode id.
+HiddenRotationLevel HiddenLevelOf(const RotationLine& line, size_t place) {
+  return {Lower(line.map), std::string(ModeIdFromBit(ModeBit(line.mode))), Lower(line.mod), place};
+}
+
+bool SameLevel(const HiddenRotationLevel& level, std::string_view map, std::string_view mode_id,
+               std::string_view mod) {
+  return EqualsNoCase(level.map, map) && EqualsNoCase(level.mode, mode_id) &&
+         EqualsNoCase(level.mod, mod);
+}
+
+std::string AddLevelLine(std::string_view map, std::string_view mode_id, std::string_view mod) {
+  std::string line = "game.addLevel ";
+  line.append(map).append(" ").append(mode_id).append(" ").append(mod).append("\n");
+  return line;
 }
 
 // Reads the Mods.con lines, so the mod filter's bit i means line i as in the page menu.
@@ -62,10 +80,12 @@ std::string MapRotation::GameMapListPath() const {
   return FindPathNoCase(settings_folder_, "MapList.con");
 }
 
-bool MapRotation::IsModShown(uint32_t filter, int position) const {
-  // "Show all mods" covers every mod, also those past the sixteen bits it sets.
+bool MapRotation::IsModShown(uint32_t filter, int position) {
+  // "Show all mods" covers every mod, also those past the sixteen bits it sets. A mod past
+  // the filter's 32 bits has no menu entry that could hide it, so it is always shown (and
+  // the shift below never reaches the width of the word).
   if (filter == kAllMods || position >= 32) return true;
-  return position >= 0 && (filter >> position) & 1u;
+  return position >= 0 && ((filter >> position) & 1u) != 0;
 }
 
 bool MapRotation::ReadCatalogForLoad(std::vector<MapCatalogLine>* lines) {
@@ -123,6 +143,7 @@ bool MapRotation::LoadMapRotation(const std::string& path, bool server_running) 
   {
     std::lock_guard<std::mutex> lock(mutex_);
     rows_.clear();
+    hidden_.clear();
     mode_filter = mode_filter_;
     mod_filter = mod_filter_;
     sort = sort_column_;
@@ -183,6 +204,7 @@ bool MapRotation::LoadMapRotation(const std::string& path, bool server_running) 
   };
 
   size_t next = 0;
+  std::vector<HiddenRotationLevel> hidden;
   std::string current;
   bool have_current = false;
   std::string idle;
@@ -208,8 +230,19 @@ bool MapRotation::LoadMapRotation(const std::string& path, bool server_running) 
         continue;
       }
       const int found = find_row(line);
+      if (found < 0) {
+        // Hidden by the view filters: still part of the rotation, so keep it and its place
+        // (once, as a shown level listed twice is placed once too).
+        HiddenRotationLevel level = HiddenLevelOf(line, next);
+        bool listed = false;
+        for (const HiddenRotationLevel& h : hidden) {
+          listed = listed || SameLevel(h, level.map, level.mode, level.mod);
+        }
+        if (!listed) hidden.push_back(std::move(level));
+        continue;
+      }
       // A level listed twice has its row placed already; it cannot stand twice.
-      if (found < 0 || static_cast<size_t>(found) < next) continue;
+      if (static_cast<size_t>(found) < next) continue;
       if (static_cast<size_t>(found) != next) {
         RotationRow row = rows[static_cast<size_t>(found)];
         rows.erase(rows.begin() + found);
@@ -231,6 +264,7 @@ bool MapRotation::LoadMapRotation(const std::string& path, bool server_running) 
 
   std::lock_guard<std::mutex> lock(mutex_);
   rows_ = std::move(rows);
+  hidden_ = std::move(hidden);
   if (have_current) current_level_ = current;
   if (have_idle) idle_level_ = idle;
   return true;
@@ -238,15 +272,17 @@ bool MapRotation::LoadMapRotation(const std::string& path, bool server_running) 
 
 bool MapRotation::SaveMapRotation(const std::string& path) {
   std::vector<RotationRow> rows;
+  std::vector<HiddenRotationLevel> hidden;
   std::string current;
   std::string idle;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     rows = rows_;
+    hidden = hidden_;
     current = current_level_;
     idle = idle_level_;
   }
-  if (rows.empty()) {
+  if (rows.empty() && hidden.empty()) {
     SetLastErrorCode(kErrorNoMaps);
     return false;
   }
@@ -262,21 +298,40 @@ bool MapRotation::SaveMapRotation(const std::string& path) {
           break;
         }
       }
+      for (const HiddenRotationLevel& level : hidden) {
+        keep = keep || SameLevel(level, spec.map, spec.mode, spec.mod);
+      }
     }
     if (!keep) current.clear();
   }
 
   std::string contents;
   bool wrote_level = false;
+  auto write_level = [&](std::string_view map, std::string_view mode_id, std::string_view mod) {
+    if (!wrote_level && (current.empty() || current == "-")) {
+      current =
+          Cut(Lower(map) + " " + std::string(mode_id) + " " + Lower(mod), kMaxLevelSpecLength);
+    }
+    contents += AddLevelLine(map, mode_id, mod);
+    wrote_level = true;
+  };
+  // Hidden levels go back after as many checked rows as stood before them when loaded; those
+  // whose place is past the last checked row follow it, in file order.
+  size_t next_hidden = 0;
+  auto write_hidden_up_to = [&](size_t place) {
+    for (; next_hidden < hidden.size() && hidden[next_hidden].place <= place; ++next_hidden) {
+      const HiddenRotationLevel& level = hidden[next_hidden];
+      write_level(level.map, level.mode, level.mod);
+    }
+  };
+  size_t shown_written = 0;
+  write_hidden_up_to(0);
   for (const RotationRow& row : rows) {
     if (!row.checked) continue;
-    const std::string mode_id(ModeIdFromDisplayName(row.mode));
-    if (!wrote_level && (current.empty() || current == "-")) {
-      current = Cut(Lower(row.map) + " " + mode_id + " " + Lower(row.mod), kMaxLevelSpecLength);
-    }
-    contents += "game.addLevel " + row.map + " " + mode_id + " " + row.mod + "\n";
-    wrote_level = true;
+    write_level(row.map, ModeIdFromDisplayName(row.mode), row.mod);
+    write_hidden_up_to(++shown_written);
   }
+  write_hidden_up_to(SIZE_MAX);
   if (wrote_level) {
     contents += "game.setCurrentLevel " + current + "\n";
   } else {

@@ -35,6 +35,16 @@ struct RotationRow {
 
 enum class SortColumn { kNone, kMod, kMode, kMap };
 
+// A level of the rotation file that the view filters hide. It has no row, but it is still
+// part of the operator's rotation: a save writes it back after the first `place` checked
+// rows, so narrowing the view never shortens the rotation.
+struct HiddenRotationLevel {
+  std::string map;   // lower case
+  std::string mode;  // id ("GPM_CQ")
+  std::string mod;   // lower case
+  size_t place = 0;  // shown rotation levels before it in the file
+};
+
 // The pieces of a rotation file line: "game.addLevel hue GPM_CQ ashfront".
 struct RotationLine {
   std::string command;
@@ -54,9 +64,11 @@ class MapRotation {
   std::string GameMapListPath() const;
 
   // Rebuilds the rows from Maps.con (filtered) and checks, in file order, the levels of the
-  // rotation file at `path`. `server_running` keeps the current level while a server plays.
+  // rotation file at `path`; rotation levels the filters hide are kept aside with their
+  // place. `server_running` keeps the current level while a server plays.
   bool LoadMapRotation(const std::string& path, bool server_running);
-  // Writes the checked rows as a rotation file; fails with 30016 when there are no rows.
+  // Writes the checked rows, with the hidden rotation levels back in their places, as a
+  // rotation file; fails with 30016 when there are neither rows nor hidden levels.
   bool SaveMapRotation(const std::string& path);
   // True when Maps.con offers the map of the mod in that mode.
   bool IsValidLevel(std::string_view map, std::string_view modeId, std::string_view mod);
@@ -84,6 +96,8 @@ class MapRotation {
   SortColumn GetSortColumn() const;
   // "map GPM_xx mod" of a row; empty for a bad index.
   std::string RowLevelSpec(size_t row) const;
+  // Rotation levels of the last load that the filters hide, in file order.
+  std::vector<HiddenRotationLevel> HiddenLevels() const;
 
   // Filters. Changing one reloads the rows from ServerMapList.con (the caller does that
   // through LoadMapRotation, as it knows whether the server runs).
@@ -108,12 +122,13 @@ class MapRotation {
  private:
   bool ReadCatalogForLoad(std::vector<MapCatalogLine>* lines);
   void SortRows(std::vector<RotationRow>* rows, SortColumn column) const;
-  bool IsModShown(uint32_t filter, int position) const;
+  static bool IsModShown(uint32_t filter, int position);
 
   std::string settings_folder_;
   EventLog& log_;
   mutable std::mutex mutex_;
   std::vector<RotationRow> rows_;
+  std::vector<HiddenRotationLevel> hidden_;
   std::string current_level_;
   std::string idle_level_;
   uint32_t mode_filter_ = kAllModes;

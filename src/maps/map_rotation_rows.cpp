@@ -150,6 +150,11 @@ std::string MapRotation::RowLevelSpec(size_t row) const {
              kMaxLevelSpecLength);
 }
 
+std::vector<HiddenRotationLevel> MapRotation::HiddenLevels() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return hidden_;
+}
+
 uint32_t MapRotation::ModeFilter() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return mode_filter_;

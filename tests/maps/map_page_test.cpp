@@ -54,6 +54,49 @@ TEST_F(MapPageTest, CommandActionsCarryTheClickedLevel) {
   EXPECT_TRUE(MapActionCommand(rotation_, MapPageAction::kSetNextMap, 1, true, &command));
 }
 
+TEST_F(MapPageTest, CommandActionsAreQueuedForTheLocalOperator) {
+  CommandQueue queue(clock_, log_);
+  EXPECT_TRUE(QueueMapAction(queue, rotation_, MapPageAction::kSetIdleMap, 2, false));
+  EXPECT_TRUE(QueueMapAction(queue, rotation_, MapPageAction::kRestartMap, -1, true));
+  // Unavailable or Command-less actions queue nothing.
+  EXPECT_FALSE(QueueMapAction(queue, rotation_, MapPageAction::kChangeMap, 1, false));
+  EXPECT_FALSE(QueueMapAction(queue, rotation_, MapPageAction::kRandomizeOrder, 1, true));
+  ASSERT_EQ(queue.Count(), 2u);
+  Command command;
+  ASSERT_TRUE(queue.TakeExecutable(&command));
+  EXPECT_EQ(command.code, kSetIdleMapCommand);
+  EXPECT_STREQ(command.text, "hue GPM_CCOMBAT ashfront");
+  EXPECT_EQ(command.number, 0);
+  EXPECT_EQ(command.due, clock_.CalendarSeconds());
+  ASSERT_TRUE(queue.TakeExecutable(&command));
+  EXPECT_EQ(command.code, kRestartMapCommand);
+  EXPECT_STREQ(command.text, "");
+  queue.Stop();
+  EXPECT_FALSE(QueueMapAction(queue, rotation_, MapPageAction::kRunNextMap, -1, true));
+}
+
+TEST_F(MapPageTest, NarrowingTheViewThenExportingKeepsTheWholeRotation) {
+  const std::string list =
+      "game.addLevel hue GPM_CQ ashfront\n"
+      "game.addLevel frost GPM_CCOMBAT frontier\n"
+      "game.addLevel hue GPM_CCOMBAT ashfront\n"
+      "game.setCurrentLevel hue GPM_CQ ashfront\n";
+  tmp_.Write("Mods/ashfront/Settings/ServerMapList.con", list);
+  ASSERT_TRUE(ApplyMapPageAction(rotation_, MapPageAction::kShowCustomCombat, false, 0));
+  ASSERT_TRUE(ToggleModFilter(rotation_, 0, false));
+  EXPECT_EQ(rotation_.RowCount(), 0u);
+  ASSERT_TRUE(ExportMapList(rotation_, tmp_.Sub("export.con")));
+  EXPECT_EQ(tmp_.Read("export.con"), list);
+  ASSERT_TRUE(ToggleModFilter(rotation_, 0, false));
+  ASSERT_EQ(rotation_.RowCount(), 1u);
+  rotation_.SetRowChecked(0, false);  // the only shown level leaves the rotation
+  ASSERT_TRUE(ExportMapList(rotation_, tmp_.Sub("export.con")));
+  EXPECT_EQ(tmp_.Read("export.con"),
+            "game.addLevel frost GPM_CCOMBAT frontier\n"
+            "game.addLevel hue GPM_CCOMBAT ashfront\n"
+            "game.setCurrentLevel frost GPM_CCOMBAT frontier\n");
+}
+
 TEST_F(MapPageTest, FilterActionsReloadFromTheServerList) {
   ASSERT_TRUE(ApplyMapPageAction(rotation_, MapPageAction::kShowCustomCombat, false, 0));
   EXPECT_EQ(rotation_.ModeFilter(), 7u);

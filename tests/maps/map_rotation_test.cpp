@@ -107,17 +107,127 @@ TEST_F(MapRotationTest, ShowSelectedOnlyListsTheRotationInFileOrder) {
                                       "+hue/Conquest/ashfront"}));
 }
 
-TEST_F(MapRotationTest, HiddenModesAndModsAreDroppedFromTheSavedRotation) {
+TEST_F(MapRotationTest, HiddenModesAndModsStayInTheSavedRotation) {
   rotation_.SetModeFilter(kAllModes & ~kModeEvolution);
   rotation_.SetModFilter(1);  // ashfront only
   ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(kList), false));
   EXPECT_EQ(rotation_.RowCount(), 5u);
-  // The current level is no longer in the rotation: the first saved level takes its place.
+  ASSERT_EQ(rotation_.HiddenLevels().size(), 2u);
+  // The view hides two levels of the rotation, but the saved rotation is the whole one, and
+  // the current level, hidden as it is, stays current.
+  EXPECT_EQ(Save(),
+            "game.addLevel frost GPM_COOP frontier\n"
+            "game.addLevel hue GPM_EVOL ashfront\n"
+            "game.addLevel hue GPM_CQ ashfront\n"
+            "game.setCurrentLevel hue GPM_EVOL ashfront\n"
+            "game.setIdleLevel ridge GPM_CQ ashfront\n");
+  EXPECT_EQ(rotation_.CurrentLevel(), "hue GPM_EVOL ashfront");
+}
+
+TEST_F(MapRotationTest, HiddenModeLevelKeepsItsPlaceAmongTheShownOnes) {
+  rotation_.SetModeFilter(kAllModes & ~kModeEvolution);
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList("game.addLevel hue GPM_CQ ashfront\n"
+                                                  "game.addLevel Hue gpm_evol AshFront\n"
+                                                  "game.addLevel ridge GPM_CQ ashfront\n"
+                                                  "game.addLevel ridge GPM_CCOMBAT ashfront\n"),
+                                        false));
+  const std::vector<HiddenRotationLevel> hidden = rotation_.HiddenLevels();
+  ASSERT_EQ(hidden.size(), 1u);
+  EXPECT_EQ(hidden[0].map + " " + hidden[0].mode + " " + hidden[0].mod, "hue GPM_EVOL ashfront");
+  EXPECT_EQ(hidden[0].place, 1u);
   EXPECT_EQ(Save(),
             "game.addLevel hue GPM_CQ ashfront\n"
-            "game.setCurrentLevel hue GPM_CQ ashfront\n"
-            "game.setIdleLevel ridge GPM_CQ ashfront\n");
-  EXPECT_EQ(rotation_.CurrentLevel(), "hue GPM_CQ ashfront");
+            "game.addLevel hue GPM_EVOL ashfront\n"
+            "game.addLevel ridge GPM_CQ ashfront\n"
+            "game.addLevel ridge GPM_CCOMBAT ashfront\n"
+            "game.setCurrentLevel hue GPM_CQ ashfront\n");
+  // Unchecking the first shown level moves the hidden one behind the new first.
+  rotation_.SetRowChecked(0, false);
+  rotation_.SetCurrentLevel("");
+  EXPECT_EQ(Save(),
+            "game.addLevel ridge GPM_CQ ashfront\n"
+            "game.addLevel hue GPM_EVOL ashfront\n"
+            "game.addLevel ridge GPM_CCOMBAT ashfront\n"
+            "game.setCurrentLevel ridge GPM_CQ ashfront\n");
+  // With nothing shown checked, the hidden level still forms the rotation.
+  rotation_.SetAllChecked(false);
+  rotation_.SetCurrentLevel("");
+  EXPECT_EQ(Save(),
+            "game.addLevel hue GPM_EVOL ashfront\n"
+            "game.setCurrentLevel hue GPM_EVOL ashfront\n");
+  EXPECT_EQ(Log().find("WARNING: An empty map rotation"), std::string::npos);
+}
+
+TEST_F(MapRotationTest, HiddenModLevelsAreSavedEvenWhenNoRowIsShown) {
+  const std::string list =
+      "game.addLevel frost GPM_CQ frontier\n"
+      "game.addLevel hue GPM_CQ ashfront\n"
+      "game.addLevel frost GPM_CCOMBAT frontier\n"
+      "game.addLevel frost GPM_CQ frontier\n"
+      "game.setCurrentLevel frost GPM_CCOMBAT frontier\n";
+  rotation_.SetModFilter(kAllMods & ~2u);  // frontier hidden
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(list), false));
+  EXPECT_EQ(rotation_.HiddenLevels().size(), 2u);  // the repeated line is kept once
+  const std::string whole =
+      "game.addLevel frost GPM_CQ frontier\n"
+      "game.addLevel hue GPM_CQ ashfront\n"
+      "game.addLevel frost GPM_CCOMBAT frontier\n"
+      "game.setCurrentLevel frost GPM_CCOMBAT frontier\n";
+  EXPECT_EQ(Save(), whole);
+
+  rotation_.SetModFilter(0);  // ModFilter=abc in the options: no mod shown
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(list), false));
+  EXPECT_EQ(rotation_.RowCount(), 0u);
+  EXPECT_EQ(Save(), whole);
+}
+
+TEST_F(MapRotationTest, ModPositionsPastThirtyOneAreSafeAndShown) {
+  std::string mods;
+  std::string maps;
+  for (int i = 0; i < 40; ++i) {
+    mods += "mod" + std::to_string(i) + "\n";
+    maps += "mod" + std::to_string(i) + ",hue,9\n";
+  }
+  tmp_.Write("Settings/Mods.con", mods);
+  tmp_.Write("Settings/Maps.con", maps);
+  const std::string list =
+      "game.addLevel hue GPM_CQ mod35\n"
+      "game.addLevel hue GPM_CQ mod0\n"
+      "game.addLevel hue GPM_CQ mod20\n"
+      "game.addLevel hue GPM_CCOMBAT mod39\n"
+      "game.addLevel hue GPM_CQ mod3\n";
+  // Mod 0 and mods 16 to 31 are hidden; mods 32 and later have no bit and stay shown.
+  rotation_.SetModFilter(kAllMods & ~1u);
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(list), false));
+  EXPECT_EQ(rotation_.RowCount(), (15u + 8u) * 2u);
+  EXPECT_GE(rotation_.FindRotationRow("hue", "GPM_CQ", "mod32"), 0);
+  EXPECT_EQ(rotation_.FindRotationRow("hue", "GPM_CQ", "mod31"), -1);
+  EXPECT_EQ(RowTexts()[0], "+hue/Conquest/mod35");
+  EXPECT_EQ(RowTexts()[1], "+hue/Custom Combat/mod39");
+  EXPECT_EQ(Save(), list + "game.setCurrentLevel hue GPM_CQ mod35\n");
+
+  rotation_.SetModFilter(0x80000000u);  // only mod 31 of the first 32, and the unbitted ones
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(list), false));
+  EXPECT_EQ(rotation_.RowCount(), (1u + 8u) * 2u);
+  EXPECT_EQ(Save(), list + "game.setCurrentLevel hue GPM_CQ mod35\n");
+}
+
+TEST_F(MapRotationTest, ShowSelectedOnlyIgnoresTheModFilterAndKeepsFileOrder) {
+  rotation_.SetModeFilter(0);
+  rotation_.SetModFilter(1);  // frontier would be hidden in the full view
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList("game.addLevel ridge GPM_CCOMBAT ashfront\n"
+                                                  "game.addLevel frost GPM_COOP frontier\n"
+                                                  "game.addLevel hue GPM_CQ ashfront\n"),
+                                        false));
+  EXPECT_EQ(RowTexts(),
+            (std::vector<std::string>{"+ridge/Custom Combat/ashfront",
+                                      "+frost/Cooperative/frontier", "+hue/Conquest/ashfront"}));
+  EXPECT_TRUE(rotation_.HiddenLevels().empty());
+  EXPECT_EQ(Save(),
+            "game.addLevel ridge GPM_CCOMBAT ashfront\n"
+            "game.addLevel frost GPM_COOP frontier\n"
+            "game.addLevel hue GPM_CQ ashfront\n"
+            "game.setCurrentLevel ridge GPM_CCOMBAT ashfront\n");
 }
 
 TEST_F(MapRotationTest, ModsPastTheSixteenthAreShownWithAllMods) {
@@ -252,6 +362,8 @@ TEST(GameModesTest, TableLookups) {
   EXPECT_EQ(ModeBit("Conquest"), 0u);
   EXPECT_EQ(ModeIdFromBit(8), "GPM_CCOMBAT");
   EXPECT_EQ(ModeIdFromBit(3), "");
+  EXPECT_EQ(ModeIdFromBit(1u << 31), "");
+  EXPECT_EQ(ModeIdFromBit(0), "");
   EXPECT_EQ(ModeIdFromGameType("evolution"), "GPM_EVOL");
 }
 
