@@ -1,6 +1,7 @@
 // varnholtd: the manager without a window, for servers without a display. Run it in the game
 // folder; it stops in order on SIGTERM or SIGINT.
 #include <clocale>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ int main(int argc, char** argv) {
   using namespace varnholt;
   // Dates in the log follow the user's locale; numbers stay in the C locale everywhere.
   setlocale(LC_TIME, "");
+  // A peer that goes away mid-send is an error to handle, not a reason to die.
+  signal(SIGPIPE, SIG_IGN);
 
   SystemClock clock;
   PollEventLoop loop(clock);
