@@ -46,8 +46,13 @@ bool SpawnDetached(const std::vector<std::string>& command) {
   posix_spawnattr_setsigmask(&attr, &none);
   posix_spawnattr_setpgroup(&attr, 0);
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
+  // An editor may stay open long after we restart; it must not keep our sockets or files.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   pid_t pid = -1;
-  int rc = posix_spawnp(&pid, argv[0], nullptr, &attr, argv.data(), environ);
+  int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   if (rc != 0) return SetLastErrorFromErrno(rc);
   // Someone else reaping all children first is harmless: the wait then just returns.
