@@ -326,6 +326,11 @@ TEST_F(SimConsoleTest, MalformedFramesCloseOnlyThatConnection) {
   std::vector<std::string> out;
   EXPECT_TRUE(console_.Run("admin.votingTime", &out));
   EXPECT_THAT(out, ElementsAre("60"));
+  // Control commands that run console commands do not nest.
+  std::string nested = "admin.votingTime";
+  for (int i = 0; i < 3000; ++i) nested = "sim.console " + nested;
+  EXPECT_TRUE(console_.Run(nested, &out));
+  EXPECT_THAT(out, ElementsAre(HasSubstr("cannot run another")));
 }
 
 TEST_F(SimConsoleTest, QuitAnswersAndEndsTheProcessWithinFourSeconds) {

@@ -236,8 +236,15 @@ void SimServer::ServeStatusQuery() {
 void SimServer::RunControl(const std::string& command, std::vector<std::string>* out) {
   std::vector<std::string> answer;
   if (command.rfind("console ", 0) == 0) {
-    commands_.Execute(command.substr(8), &answer);
-    AfterCommands();
+    // One level only: "sim.console sim.console ..." must not recurse without bound.
+    if (running_console_from_control_) {
+      answer.push_back("A console command from the control cannot run another one");
+    } else {
+      running_console_from_control_ = true;
+      commands_.Execute(command.substr(8), &answer);
+      running_console_from_control_ = false;
+      AfterCommands();
+    }
   } else {
     control_.Execute(command, &answer);
   }

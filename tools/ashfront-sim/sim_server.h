@@ -97,6 +97,7 @@ class SimServer final : public GameEvents {
   uint64_t last_control_poll_ms_ = 0;
   uint64_t last_rejoin_ms_ = 0;
   bool stopping_ = false;
+  bool running_console_from_control_ = false;
   bool pid_written_ = false;
 };
 
