@@ -12,6 +12,8 @@ namespace varnholt::sim {
 namespace {
 
 constexpr size_t kMaxNameLength = 31;
+// Each ban list is rewritten whole after a change; beyond this, new bans are ignored.
+constexpr size_t kMaxBans = 10000;
 
 const char* const kHumanNames[] = {"Falk",   "Mira",    "Osric", "Tamsin", "Brann", "Ilse",
                                    "Corvin", "Yara",    "Dagny", "Leif",   "Runa",  "Edric",
@@ -225,13 +227,19 @@ Player* Roster::FindByName(std::string_view name) {
 }
 
 void Roster::BanAddress(std::string_view address) {
-  if (!ContainsNoCase(banned_addresses_, address)) banned_addresses_.emplace_back(address);
+  if (banned_addresses_.size() < kMaxBans && !ContainsNoCase(banned_addresses_, address)) {
+    banned_addresses_.emplace_back(address);
+  }
 }
 void Roster::BanKey(std::string_view key) {
-  if (!ContainsNoCase(banned_keys_, key)) banned_keys_.emplace_back(key);
+  if (banned_keys_.size() < kMaxBans && !ContainsNoCase(banned_keys_, key)) {
+    banned_keys_.emplace_back(key);
+  }
 }
 void Roster::BanGuid(std::string_view guid) {
-  if (!ContainsNoCase(banned_guids_, guid)) banned_guids_.emplace_back(guid);
+  if (banned_guids_.size() < kMaxBans && !ContainsNoCase(banned_guids_, guid)) {
+    banned_guids_.emplace_back(guid);
+  }
 }
 bool Roster::UnbanAddress(std::string_view address) {
   return RemoveNoCase(&banned_addresses_, address);
