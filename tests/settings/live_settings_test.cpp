@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "settings/setting_forms.h"
@@ -50,6 +51,11 @@ TEST(LiveSettingsTest, ReadRequestAsksForTheTwentyNineLiveKeysInTableOrder) {
   ASSERT_EQ(read.size(), 29u);
   EXPECT_EQ(read.front(), Row("admin.bandwidthChokeLimit"));
   EXPECT_EQ(read.back(), Row("admin.crossHairCenterPoint"));
+  // The rule that picks them agrees with each row's declared part in the exchange.
+  for (int row = 0; row < kSettingCount; ++row) {
+    bool asked = std::find(read.begin(), read.end(), row) != read.end();
+    EXPECT_EQ(asked, kSettingDefs[row].live == LiveRole::kPushRead) << SettingName(row);
+  }
   std::string request = BuildReadSettingsRequest();
   EXPECT_EQ(request.substr(0, 60),
             "admin.bandwidthChokeLimit\nadmin.maxAllowedConnectionType\nadm");
