@@ -32,7 +32,7 @@ std::string BanTarget(const std::string& argument, bool address) {
   std::string word = Unquote(argument);
   word = word.substr(0, word.find(' '));
   if (address) word = word.substr(0, word.find(':'));
-  return word;
+  return word.substr(0, 64);  // addresses, keyhashes and GUIDs are far shorter
 }
 
 }  // namespace
