@@ -31,6 +31,34 @@ class LiveSettingsLink {
   virtual bool GetQueryValue(const std::string& key, std::string* value) = 0;
 };
 
+// The link over the game server link's clients. A template, so that this library need not
+// link the clients' library (which builds on it): Console provides ConsoleConnected() and
+// RunConsoleText(text) returning the response or nullptr, Status provides StatusPort() and
+// GetQueryValue(key) returning the value or nullptr.
+template <class Console, class Status>
+class ClientSettingsLink : public LiveSettingsLink {
+ public:
+  ClientSettingsLink(Console& console, Status& status) : console_(console), status_(status) {}
+  bool ConsoleConnected() override { return console_.ConsoleConnected(); }
+  bool RunConsoleCommand(const std::string& command, std::string* response) override {
+    const std::string* answer = console_.RunConsoleText(command);
+    if (answer == nullptr) return false;
+    *response = *answer;
+    return true;
+  }
+  bool StatusPortIdentified() override { return status_.StatusPort() != 0; }
+  bool GetQueryValue(const std::string& key, std::string* value) override {
+    const std::string* found = status_.GetQueryValue(key);
+    if (found == nullptr) return false;
+    *value = *found;
+    return true;
+  }
+
+ private:
+  Console& console_;
+  Status& status_;
+};
+
 // Keys of the status reply that stand for rows the console cannot be asked for.
 constexpr const char* kQueryRoundsKey = "Number Of Rounds";
 constexpr const char* kQueryTicketRatioKey = "Ticket Ratio";

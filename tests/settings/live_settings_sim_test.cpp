@@ -10,30 +10,15 @@
 namespace varnholt::testing {
 namespace {
 
-// The game server link as the exchange sees it.
-class ClientLink final : public LiveSettingsLink {
+// The link over the real clients, counting the exchanges.
+class ClientLink final : public ClientSettingsLink<ConsoleClient, StatusQuery> {
  public:
-  ClientLink(ConsoleClient& console, StatusQuery& status) : console_(console), status_(status) {}
-  bool ConsoleConnected() override { return console_.ConsoleConnected(); }
+  using ClientSettingsLink::ClientSettingsLink;
   bool RunConsoleCommand(const std::string& command, std::string* response) override {
     ++exchanges;
-    const std::string* answer = console_.RunConsoleText(command);
-    if (answer == nullptr) return false;
-    *response = *answer;
-    return true;
-  }
-  bool StatusPortIdentified() override { return status_.StatusPort() != 0; }
-  bool GetQueryValue(const std::string& key, std::string* value) override {
-    const std::string* found = status_.GetQueryValue(key);
-    if (found == nullptr) return false;
-    *value = *found;
-    return true;
+    return ClientSettingsLink::RunConsoleCommand(command, response);
   }
   int exchanges = 0;
-
- private:
-  ConsoleClient& console_;
-  StatusQuery& status_;
 };
 
 class LiveSettingsSimTest : public GameLinkTest {
