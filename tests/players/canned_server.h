@@ -1,6 +1,5 @@
-// Canned game-server texts for the player list: a status reply and a game.listPlayers answer
-// written the way the server words them, and a link that serves them and records every
-// console command it was asked to run.
+// Canned server texts for the player list (a status reply and a game.listPlayers answer,
+// worded as the server words them) and a link that serves them and records the commands run.
 #pragma once
 
 #include <string>
@@ -17,37 +16,24 @@ struct StatusPlayer {
   int team = 1;
   int score = 0;
   int ping = 50;
-  int kills = 0;
-  int deaths = 0;
 };
 
-// "\numplayers\N\...\player_0\NAME\score_0\..." as the status query client builds it;
-// `numplayers` < 0 counts the given players.
-inline std::string StatusText(const std::vector<StatusPlayer>& players, int numplayers = -1) {
-  std::string t = "\\hostname\\Test\\mapname\\harbor\\numplayers\\" +
-                  std::to_string(numplayers < 0 ? static_cast<int>(players.size()) : numplayers) +
-                  "\\maxplayers\\64\\";
+// The reply text as the status query client builds it, fields row by row.
+inline std::string StatusText(const std::vector<StatusPlayer>& players) {
+  std::string t = "\\hostname\\Test\\numplayers\\" + std::to_string(players.size()) + "\\";
   for (size_t i = 0; i < players.size(); ++i) {
-    const StatusPlayer& p = players[i];
-    std::string n = std::to_string(i);
-    t += "player_" + n + "\\" + p.name + "\\score_" + n + "\\" + std::to_string(p.score) +
-         "\\ping_" + n + "\\" + std::to_string(p.ping) + "\\team_" + n + "\\" +
-         std::to_string(p.team) + "\\kills_" + n + "\\" + std::to_string(p.kills) + "\\deaths_" +
-         n + "\\" + std::to_string(p.deaths) + "\\";
+    const std::string n = std::to_string(i);
+    t += "player_" + n + "\\" + players[i].name + "\\score_" + n + "\\" +
+         std::to_string(players[i].score) + "\\ping_" + n + "\\" + std::to_string(players[i].ping) +
+         "\\team_" + n + "\\" + std::to_string(players[i].team) + "\\";
   }
-  return t + "team_t0\\vyr\\score_t0\\0\\team_t1\\dak\\score_t1\\0\\";
+  return t + "team_t0\\vyr\\team_t1\\dak\\";
 }
 
 inline std::string RemoteLine(int id, const std::string& name, const std::string& address,
                               const std::string& keyhash = "") {
-  std::string line = "Id:" + std::to_string(id) + " - " + name + " is remote ip: " + address + ":" +
-                     std::to_string(23000 + id);
-  if (!keyhash.empty()) line += " hash:" + keyhash;
-  return line + "\n";
-}
-
-inline std::string BotLine(int id, const std::string& name) {
-  return "Id:" + std::to_string(id) + " - " + name + " is an AI bot\n";
+  return "Id:" + std::to_string(id) + " - " + name + " is remote ip: " + address + ":23000" +
+         (keyhash.empty() ? "" : " hash:" + keyhash) + "\n";
 }
 
 class CannedServer {
@@ -58,39 +44,26 @@ class CannedServer {
   bool status_answers = true;
   bool players_answer = true;
   bool commands_answer = true;
+  // Every command other than game.listPlayers, in order.
   std::vector<std::string> commands;
 
   PlayerListLink Link() {
     PlayerListLink link;
     link.console_connected = [this] { return connected; };
     link.query_status = [this]() -> const std::string* {
-      if (!status_answers) {
-        SetLastErrorCode(kWsaTimedOut);
-        return nullptr;
-      }
-      return &status;
+      if (!status_answers) SetLastErrorCode(kWsaTimedOut);
+      return status_answers ? &status : nullptr;
     };
     link.run_console = [this](std::string_view command) -> const std::string* {
-      commands.emplace_back(command);
       if (command == "game.listPlayers") return players_answer ? &players : nullptr;
-      if (!commands_answer) return nullptr;
-      response_.clear();
-      return &response_;
+      commands.emplace_back(command);
+      return commands_answer ? &empty_ : nullptr;
     };
     return link;
   }
 
-  // Commands other than game.listPlayers, in order.
-  std::vector<std::string> OtherCommands() const {
-    std::vector<std::string> out;
-    for (const std::string& c : commands) {
-      if (c != "game.listPlayers") out.push_back(c);
-    }
-    return out;
-  }
-
  private:
-  std::string response_;
+  std::string empty_;
 };
 
 }  // namespace varnholt::testing
