@@ -102,7 +102,8 @@ bool MapRotation::ReadCatalogForLoad(std::vector<MapCatalogLine>* lines) {
     case TextReadResult::kOk:
       break;
   }
-  return ReadMapCatalog(path, lines);
+  ParseMapCatalog(text, lines);
+  return true;
 }
 
 bool MapRotation::IsValidLevel(std::string_view map, std::string_view modeId,

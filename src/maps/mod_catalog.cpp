@@ -225,6 +225,12 @@ bool ReadMapCatalog(const std::string& path, std::vector<MapCatalogLine>* lines)
   lines->clear();
   std::string text;
   if (!ReadWholeFile(path, &text, 16u * 1024u * 1024u)) return false;
+  ParseMapCatalog(text, lines);
+  return true;
+}
+
+void ParseMapCatalog(std::string_view text, std::vector<MapCatalogLine>* lines) {
+  lines->clear();
   size_t at = 0;
   while (at < text.size()) {
     size_t end = text.find('\n', at);
@@ -245,7 +251,6 @@ bool ReadMapCatalog(const std::string& path, std::vector<MapCatalogLine>* lines)
     entry.mask = static_cast<uint32_t>(value);
     lines->push_back(std::move(entry));
   }
-  return true;
 }
 
 }  // namespace varnholt

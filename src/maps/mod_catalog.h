@@ -71,5 +71,7 @@ bool DiscoverModsAndMaps(ModCatalog& catalog, EventLog& log);
 // Reads Maps.con lines ("mod,level,mask"); malformed lines are skipped. False (last error
 // set) when the file cannot be opened or read.
 bool ReadMapCatalog(const std::string& path, std::vector<MapCatalogLine>* lines);
+// The same for the text of the file.
+void ParseMapCatalog(std::string_view text, std::vector<MapCatalogLine>* lines);
 
 }  // namespace varnholt
