@@ -1,6 +1,7 @@
 #include "gamelink/player_list_parse.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <charconv>
 
 namespace varnholt {
 namespace {
@@ -90,6 +91,7 @@ int32_t DecimalValue(std::string_view text) {
 }
 
 StatusIndex::StatusIndex(std::string_view reply) {
+  values_.reserve(static_cast<size_t>(std::count(reply.begin(), reply.end(), '\\')) / 2 + 1);
   // Every backslash may open a key: GetQueryValue finds \key\ wherever it occurs, values
   // included, so the index keeps the first such place of each key.
   size_t at = reply.find('\\');
@@ -113,10 +115,11 @@ const std::string_view* StatusIndex::Find(std::string_view key) const {
 
 const std::string_view* StatusIndex::FindIndexed(std::string_view prefix, int index) const {
   char key[64];
-  int n = snprintf(key, sizeof key, "%.*s%d",
-                   static_cast<int>(prefix.size() > 40 ? 40 : prefix.size()), prefix.data(), index);
-  if (n <= 0 || static_cast<size_t>(n) >= sizeof key) return nullptr;
-  return Find(std::string_view(key, static_cast<size_t>(n)));
+  if (prefix.size() > 40) return nullptr;
+  prefix.copy(key, prefix.size());
+  auto [end, error] = std::to_chars(key + prefix.size(), key + sizeof key, index);
+  if (error != std::errc()) return nullptr;
+  return Find(std::string_view(key, static_cast<size_t>(end - key)));
 }
 
 }  // namespace varnholt
