@@ -32,6 +32,10 @@ constexpr ActionRow kActions[] = {
     {MapPageAction::kRemoveColumnSort, "Remove column sort", 0, false, false},
     {MapPageAction::kCheckAll, "Check all maps", 0, false, false},
     {MapPageAction::kUncheckAll, "Uncheck all maps", 0, false, false},
+    {MapPageAction::kCheckSelected, "Check selected maps", 0, false, false},
+    {MapPageAction::kUncheckSelected, "Uncheck selected maps", 0, false, false},
+    {MapPageAction::kExportMapList, "Export maplist", 0, false, false},
+    {MapPageAction::kImportMapList, "Import maplist", 0, false, false},
 };
 
 const ActionRow& Row(MapPageAction action) {
@@ -145,9 +149,12 @@ bool ExportMapList(MapRotation& rotation, const std::string& path) {
 }
 
 bool ImportMapList(MapRotation& rotation, const std::string& path, bool server_running) {
-  const bool ok = rotation.LoadMapRotation(path, server_running);
+  if (!rotation.LoadMapRotation(path, server_running)) {
+    ReloadServerList(rotation, server_running);
+    return false;
+  }
   rotation.SetDirty();
-  return ok;
+  return true;
 }
 
 bool RefreshMapsPage(ModCatalog& catalog, MapRotation& rotation, EventLog& log,

@@ -44,6 +44,12 @@ enum class MapPageAction {
   kRemoveColumnSort,
   kCheckAll,
   kUncheckAll,
+  // These need more than the clicked row: the selection (SetRowsChecked) or a file chosen
+  // by the operator (ExportMapList, ImportMapList). ApplyMapPageAction leaves them alone.
+  kCheckSelected,
+  kUncheckSelected,
+  kExportMapList,
+  kImportMapList,
 };
 
 // A Command to queue with number 0 (the local operator) and no delay.
@@ -81,7 +87,9 @@ bool ToggleModFilter(MapRotation& rotation, int mod_line, bool server_running);
 void SetRowsChecked(MapRotation& rotation, const std::vector<size_t>& rows, bool checked);
 // "Export maplist": writes the rotation, hidden levels included, to the chosen file.
 bool ExportMapList(MapRotation& rotation, const std::string& path);
-// "Import maplist": loads the file and marks the rotation for saving.
+// "Import maplist": loads the file and marks the rotation for saving. When the file cannot
+// be loaded, the page goes back to ServerMapList.con and nothing is marked, so a failed
+// import never leads to saving an emptied rotation.
 bool ImportMapList(MapRotation& rotation, const std::string& path, bool server_running);
 
 // Rebuilds Mods.con, then Maps.con, then reloads the rotation from ServerMapList.con; a

@@ -122,6 +122,16 @@ TEST_F(MapPageTest, ImportMarksTheRotationForSaving) {
   EXPECT_EQ(rotation_.Rows()[0].map, "hue");
 }
 
+TEST_F(MapPageTest, FailedImportRestoresTheSavedRotationAndMarksNothing) {
+  EXPECT_FALSE(ImportMapList(rotation_, tmp_.Sub("missing.con"), false));
+  EXPECT_NE(Log().find("Couldn't open map list file! "), std::string::npos);
+  EXPECT_FALSE(rotation_.Dirty());
+  ASSERT_EQ(rotation_.RowCount(), 3u);
+  EXPECT_TRUE(rotation_.Rows()[0].checked);
+  EXPECT_EQ(rotation_.Rows()[0].map, "frost");
+  EXPECT_STREQ(MapActionText(MapPageAction::kImportMapList), "Import maplist");
+}
+
 TEST_F(MapPageTest, RefreshGoesOnAfterAFailedStep) {
   // A folder where Mods.con belongs: both catalogue steps fail, the rotation still loads.
   RemoveFile(tmp_.Sub("Mods/ashfront/Settings/Mods.con"));
