@@ -87,6 +87,7 @@ class PlayerList {
   // when on, else as game.sayAll.
   void SetAdminMessages(bool on) { admin_messages_ = on; }
   // Replaces the console announcement (the text already carries its "[VRNH]" prefix).
+  // Set while wiring the program, before the worker runs a rebuild.
   void SetAnnouncer(std::function<void(const std::string& text)> announce) {
     announce_ = std::move(announce);
   }
