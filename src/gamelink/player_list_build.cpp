@@ -153,6 +153,13 @@ bool PlayerList::ParseConsoleList(const std::string& response, const StatusIndex
     row.address = std::move(parsed.address);
     row.keyhash = std::move(parsed.keyhash);
     auto found = index_of.find(parsed.name);
+    if (found == index_of.end() && parsed.name.find('\\') != std::string::npos) {
+      // The status reply is backslash-delimited, so a server writes a backslash in a name
+      // there as a slash; the console lists the name as it is.
+      std::string slashed = parsed.name;
+      std::replace(slashed.begin(), slashed.end(), '\\', '/');
+      found = index_of.find(slashed);
+    }
     if (found == index_of.end()) {
       if (debug_) {
         log_.LogMessage(kSoundNone, "DEBUG: Couldn't determine index of player %s!",

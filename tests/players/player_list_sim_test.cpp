@@ -1,6 +1,6 @@
 // The player list against the real ashfront-sim process with scripted players: bots, a LAN
-// player and names that differ only in case, players who join later, and smart balance
-// switching the server's own auto-balance on and, once it has moved a player, off again.
+// player, names that differ only in case or hold a backslash, players who join later, and smart
+// balance switching the server's own auto-balance on and, once it has moved a player, off again.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -88,8 +88,9 @@ TEST(PlayerListSimTest, ScriptedPlayersAndSmartBalance) {
                  "--query-port=" + std::to_string(query_port),
                  std::string("--player=Bob|1|40|10.0.0.1:5000|") + kHashA,
                  std::string("--player=bob|2|60|10.0.0.2:5001|") + kHashB,
-                 "--player=Bobby|2|70|10.0.0.3:5002", "--player=Lan Player|1|80|10.0.0.4:1|-",
-                 "--player=Bot A|1|||||bot", "--player=Bot B|2|||||bot"},
+                 "--player=Bobby|2|70|10.0.0.3:5002", "--player=Back\\slash|2|90|10.0.0.5:1",
+                 "--player=Lan Player|1|80|10.0.0.4:1|-", "--player=Bot A|1|||||bot",
+                 "--player=Bot B|2|||||bot"},
                 game.path()));
   // The connection sync builds the list; the sim needs a moment to listen.
   ASSERT_TRUE(WaitUntil([&] { return console.ConsoleConnect() || !sim.running(); }, 10000));
@@ -100,18 +101,19 @@ TEST(PlayerListSimTest, ScriptedPlayersAndSmartBalance) {
     EXPECT_TRUE(list.FindPlayerById(list.FindPlayerByExactName(name), &r)) << name;
     return r;
   };
-  ASSERT_EQ(list.RowCount(), 4u);
+  ASSERT_EQ(list.RowCount(), 5u);
   EXPECT_EQ(row("Bob"), (PlayerRecord{"Bob", row("Bob").id, "vyr", "0", "0", "0", "40", "10.0.0.1",
                                       kHashA, "[unknown]"}));
   EXPECT_EQ(row("bob").team + row("bob").ping + row("bob").keyhash, std::string("dak60") + kHashB);
   EXPECT_EQ(row("Bobby").ping, "70");
   EXPECT_EQ(row("Lan Player").keyhash, "[unknown]");
-  EXPECT_EQ(list.TeamCountsText(), "2 / 2 / 4");
+  EXPECT_EQ(row("Back\\slash").ping, "90");
+  EXPECT_EQ(list.TeamCountsText(), "3 / 2 / 5");
   EXPECT_FALSE(list.SmartBalanceEngaged());
 
-  // Three players join vyr: 5 against 2 engages the server's balance, which moves one
+  // Four players join vyr: 6 against 3 engages the server's balance, which moves one
   // player per tick until the teams are within one; the next rebuild then releases it.
-  game.Write("ashfront-sim.control.new", "join Cid|1|55\njoin Dan|1\njoin Eve|1\n");
+  game.Write("ashfront-sim.control.new", "join Cid|1|55\njoin Dan|1\njoin Eve|1\njoin Fay|1\n");
   ASSERT_EQ(rename(game.Sub("ashfront-sim.control.new").c_str(),
                    game.Sub("ashfront-sim.control").c_str()),
             0);
@@ -119,7 +121,7 @@ TEST(PlayerListSimTest, ScriptedPlayersAndSmartBalance) {
       << list.TeamCountsText();
   ASSERT_TRUE(WaitUntil([&] { return list.GetPlayerList(link) && !list.SmartBalanceEngaged(); }))
       << list.TeamCountsText();
-  EXPECT_EQ(list.TeamCountsText(), "3 / 4 / 7");
+  EXPECT_EQ(list.TeamCountsText(), "4 / 5 / 9");
   EXPECT_EQ(row("Cid").ping, "55");
   const std::string* value = console.RunConsoleText("admin.autoBalanceTeam");
   ASSERT_NE(value, nullptr);
