@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "log/error_text.h"
 #include "maps/game_modes.h"
@@ -34,6 +36,11 @@ std::string AddLevelLine(std::string_view map, std::string_view mode_id, std::st
   std::string line = "game.addLevel ";
   line.append(map).append(" ").append(mode_id).append(" ").append(mod).append("\n");
   return line;
+}
+
+// "mod,level" in lower case, as Maps.con pairs them.
+std::string LevelKey(std::string_view mod, std::string_view level) {
+  return Lower(mod) + "," + Lower(level);
 }
 
 // Reads the Mods.con lines, so the mod filter's bit i means line i as in the page menu.
@@ -194,15 +201,17 @@ bool MapRotation::LoadMapRotation(const std::string& path, bool server_running) 
     }
     return -1;
   };
-  auto offered = [&catalog](const RotationLine& l) {
+  // Modes of each catalogue level, so a long rotation file costs no scan of the catalogue per
+  // line; the first line of a level counts, as a scan would find it first.
+  std::unordered_map<std::string, uint32_t> level_modes;
+  for (const MapCatalogLine& c : catalog) level_modes.emplace(LevelKey(c.mod, c.level), c.mask);
+  auto offered = [&level_modes](const RotationLine& l) {
     const uint32_t bit = ModeBit(l.mode);
-    for (const MapCatalogLine& c : catalog) {
-      if (EqualsNoCase(c.mod, l.mod) && EqualsNoCase(c.level, l.map) && (c.mask & bit) != 0) {
-        return bit != 0;
-      }
-    }
-    return false;
+    auto it = level_modes.find(LevelKey(l.mod, l.map));
+    return bit != 0 && it != level_modes.end() && (it->second & bit) != 0;
   };
+  // Levels placed or kept aside already: a repeated line is skipped before any row search.
+  std::unordered_set<std::string> placed;
 
   size_t next = 0;
   std::vector<HiddenRotationLevel> hidden;
@@ -230,20 +239,18 @@ bool MapRotation::LoadMapRotation(const std::string& path, bool server_running) 
         ++next;
         continue;
       }
-      const int found = find_row(line);
-      if (found < 0) {
-        // Hidden by the view filters: still part of the rotation, so keep it and its place
-        // (once, as a shown level listed twice is placed once too).
-        HiddenRotationLevel level = HiddenLevelOf(line, next);
-        bool listed = false;
-        for (const HiddenRotationLevel& h : hidden) {
-          listed = listed || SameLevel(h, level.map, level.mode, level.mod);
-        }
-        if (!listed) hidden.push_back(std::move(level));
+      // A level listed twice stands once, at its first place.
+      if (!placed.insert(LevelKey(line.mod, line.map) + " " + std::to_string(ModeBit(line.mode)))
+               .second) {
         continue;
       }
-      // A level listed twice has its row placed already; it cannot stand twice.
-      if (static_cast<size_t>(found) < next) continue;
+      const int found = find_row(line);
+      if (found < 0) {
+        // Hidden by the view filters: still part of the rotation, so keep it and its place.
+        hidden.push_back(HiddenLevelOf(line, next));
+        continue;
+      }
+      if (static_cast<size_t>(found) < next) continue;  // a catalogue line given twice
       if (static_cast<size_t>(found) != next) {
         RotationRow row = rows[static_cast<size_t>(found)];
         rows.erase(rows.begin() + found);
