@@ -71,6 +71,9 @@ bool ModCatalog::BuildModList(const std::string& path) {
   SortNoCase(&names);
   std::string contents;
   for (const std::string& name : names) {
+    // A name with a line break cannot stand on one line of Mods.con; writing it would shift
+    // the line positions the mod filter relies on.
+    if (name.find_first_of("\r\n") != std::string::npos) continue;
     const std::string folder = JoinPath(mods_folder, name);
     if (!FolderExists(folder)) continue;
     if (FileExists(FindPathNoCase(folder, "Init.con"))) {

@@ -113,6 +113,11 @@ TEST_F(CatalogTest, ModNamesThatCannotBeModsAreIgnored) {
              "../AFBASE\n" + std::string(40, 'm') + "\n\n  expansion \r\n");
   ASSERT_TRUE(catalog_.BuildMapList(catalog_.MapsFilePath()));
   EXPECT_EQ(tmp_.Read("Mods/ashfront/Settings/Maps.con"), "expansion,ford,11\n");
+
+  // A folder whose name holds a line break is no mod line.
+  tmp_.Write("Mods/two\nlines/Init.con", "");
+  ASSERT_TRUE(catalog_.BuildModList(catalog_.ModsFilePath()));
+  EXPECT_EQ(tmp_.Read("Mods/ashfront/Settings/Mods.con"), "AFBASE\nashfront\nempty\nexpansion\n");
 }
 
 TEST_F(CatalogTest, EvolutionProblemsCostOnlyTheEvolutionBit) {
