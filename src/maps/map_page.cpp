@@ -45,14 +45,10 @@ const ActionRow& Row(MapPageAction action) {
   return kActions[0];
 }
 
-bool ReloadServerList(MapRotation& rotation, bool server_running) {
-  return rotation.LoadMapRotation(rotation.ServerMapListPath(), server_running);
-}
-
 bool SetModeFilterAndReload(MapRotation& rotation, uint32_t filter, bool server_running) {
   if (rotation.ModeFilter() == filter) return true;
   rotation.SetModeFilter(filter);
-  return ReloadServerList(rotation, server_running);
+  return rotation.ReloadView(server_running);
 }
 
 }  // namespace
@@ -110,7 +106,7 @@ bool ApplyMapPageAction(MapRotation& rotation, MapPageAction action, bool server
       const uint32_t bit =
           1u << (static_cast<int>(action) - static_cast<int>(MapPageAction::kShowConquest));
       rotation.SetModeFilter(rotation.ModeFilter() ^ bit);
-      return ReloadServerList(rotation, server_running);
+      return rotation.ReloadView(server_running);
     }
     case MapPageAction::kShowAllModes:
       return SetModeFilterAndReload(rotation, kAllModes, server_running);
@@ -119,10 +115,10 @@ bool ApplyMapPageAction(MapRotation& rotation, MapPageAction action, bool server
     case MapPageAction::kShowAllMods:
       if (rotation.ModFilter() == kAllMods) return true;
       rotation.SetModFilter(kAllMods);
-      return ReloadServerList(rotation, server_running);
+      return rotation.ReloadView(server_running);
     case MapPageAction::kRemoveColumnSort:
       rotation.SetSortColumn(SortColumn::kNone);
-      return ReloadServerList(rotation, server_running);
+      return rotation.ReloadView(server_running);
     case MapPageAction::kCheckAll:
       rotation.SetAllChecked(true);
       return true;
@@ -137,7 +133,7 @@ bool ApplyMapPageAction(MapRotation& rotation, MapPageAction action, bool server
 bool ToggleModFilter(MapRotation& rotation, int mod_line, bool server_running) {
   if (mod_line < 0 || mod_line >= static_cast<int>(kModMenuLines)) return false;
   rotation.SetModFilter(rotation.ModFilter() ^ (1u << mod_line));
-  return ReloadServerList(rotation, server_running);
+  return rotation.ReloadView(server_running);
 }
 
 void SetRowsChecked(MapRotation& rotation, const std::vector<size_t>& rows, bool checked) {
@@ -149,10 +145,8 @@ bool ExportMapList(MapRotation& rotation, const std::string& path) {
 }
 
 bool ImportMapList(MapRotation& rotation, const std::string& path, bool server_running) {
-  if (!rotation.LoadMapRotation(path, server_running)) {
-    ReloadServerList(rotation, server_running);
-    return false;
-  }
+  // A failed load leaves the rows as they were.
+  if (!rotation.LoadMapRotation(path, server_running)) return false;
   rotation.SetDirty();
   return true;
 }
@@ -168,7 +162,7 @@ bool RefreshMapsPage(ModCatalog& catalog, MapRotation& rotation, EventLog& log,
     log.LogMessage(kSoundError, "Couldn't refresh available maps!");
     ok = false;
   }
-  if (!ReloadServerList(rotation, server_running)) {
+  if (!rotation.LoadMapRotation(rotation.ServerMapListPath(), server_running)) {
     log.LogMessage(kSoundError, "Couldn't refresh map rotation!");
     ok = false;
   }

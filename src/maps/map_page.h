@@ -77,7 +77,7 @@ bool QueueMapAction(CommandQueue& queue, const MapRotation& rotation, MapPageAct
                     bool console_connected);
 
 // Carries out an action that edits the rows or filters (randomize, filters, sort, check
-// marks), reloading from ServerMapList.con where the filters changed. `seed` seeds the
+// marks), rebuilding the view where the filters changed (MapRotation::ReloadView). `seed` seeds the
 // randomize action (the current time). False when a reload failed (logged).
 bool ApplyMapPageAction(MapRotation& rotation, MapPageAction action, bool server_running,
                         uint64_t seed);
@@ -88,8 +88,7 @@ void SetRowsChecked(MapRotation& rotation, const std::vector<size_t>& rows, bool
 // "Export maplist": writes the rotation, hidden levels included, to the chosen file.
 bool ExportMapList(MapRotation& rotation, const std::string& path);
 // "Import maplist": loads the file and marks the rotation for saving. When the file cannot
-// be loaded, the page goes back to ServerMapList.con and nothing is marked, so a failed
-// import never leads to saving an emptied rotation.
+// be loaded, the rows stay as they were and nothing is marked.
 bool ImportMapList(MapRotation& rotation, const std::string& path, bool server_running);
 
 // Rebuilds Mods.con, then Maps.con, then reloads the rotation from ServerMapList.con; a

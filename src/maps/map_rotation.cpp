@@ -26,18 +26,6 @@ HiddenRotationLevel HiddenLevelOf(const RotationLine& line, size_t place) {
   return {Lower(line.map), std::string(ModeIdFromBit(ModeBit(line.mode))), Lower(line.mod), place};
 }
 
-bool SameLevel(const HiddenRotationLevel& level, std::string_view map, std::string_view mode_id,
-               std::string_view mod) {
-  return EqualsNoCase(level.map, map) && EqualsNoCase(level.mode, mode_id) &&
-         EqualsNoCase(level.mod, mod);
-}
-
-std::string AddLevelLine(std::string_view map, std::string_view mode_id, std::string_view mod) {
-  std::string line = "game.addLevel ";
-  line.append(map).append(" ").append(mode_id).append(" ").append(mod).append("\n");
-  return line;
-}
-
 // "mod,level" in lower case, as Maps.con pairs them.
 std::string LevelKey(std::string_view mod, std::string_view level) {
   return Lower(mod) + "," + Lower(level);
@@ -145,13 +133,17 @@ int MapRotation::FindRotationRow(std::string_view map, std::string_view modeId,
 }
 
 bool MapRotation::LoadMapRotation(const std::string& path, bool server_running) {
+  return LoadRotation(&path, std::string_view(), server_running);
+}
+
+bool MapRotation::LoadRotation(const std::string* path, std::string_view given_text,
+                               bool server_running) {
   uint32_t mode_filter;
   uint32_t mod_filter;
   SortColumn sort;
   {
+    // The rows are replaced only once the load has succeeded: a failure changes nothing.
     std::lock_guard<std::mutex> lock(mutex_);
-    rows_.clear();
-    hidden_.clear();
     mode_filter = mode_filter_;
     mod_filter = mod_filter_;
     sort = sort_column_;
@@ -180,8 +172,8 @@ bool MapRotation::LoadMapRotation(const std::string& path, bool server_running) 
     }
   }
 
-  std::string text;
-  switch (ReadTextFile(path, &text)) {
+  std::string file_text;
+  switch (path == nullptr ? TextReadResult::kOk : ReadTextFile(*path, &file_text)) {
     case TextReadResult::kOpenFailed:
       log_.LogMessage(kSoundNone, "Couldn't open map list file! %s", ErrorText(GetLastErrorCode()));
       return false;
@@ -191,6 +183,7 @@ bool MapRotation::LoadMapRotation(const std::string& path, bool server_running) 
     case TextReadResult::kOk:
       break;
   }
+  const std::string_view text = path == nullptr ? given_text : std::string_view(file_text);
 
   auto find_row = [&rows](const RotationLine& l) -> int {
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -276,84 +269,6 @@ bool MapRotation::LoadMapRotation(const std::string& path, bool server_running) 
   if (have_current) current_level_ = current;
   if (have_idle) idle_level_ = idle;
   return true;
-}
-
-bool MapRotation::SaveMapRotation(const std::string& path) {
-  std::vector<RotationRow> rows;
-  std::vector<HiddenRotationLevel> hidden;
-  std::string current;
-  std::string idle;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    rows = rows_;
-    hidden = hidden_;
-    current = current_level_;
-    idle = idle_level_;
-  }
-  if (rows.empty() && hidden.empty()) {
-    SetLastErrorCode(kErrorNoMaps);
-    return false;
-  }
-  if (!current.empty() && current != "-") {
-    RotationLine spec;
-    bool keep = false;
-    if (ParseRotationLine("x " + current, &spec)) {
-      for (const RotationRow& row : rows) {
-        if (row.checked && EqualsNoCase(row.mod, Lower(spec.mod)) &&
-            EqualsNoCase(ModeIdFromDisplayName(row.mode), spec.mode) &&
-            EqualsNoCase(row.map, spec.map)) {
-          keep = true;
-          break;
-        }
-      }
-      for (const HiddenRotationLevel& level : hidden) {
-        keep = keep || SameLevel(level, spec.map, spec.mode, spec.mod);
-      }
-    }
-    if (!keep) current.clear();
-  }
-
-  std::string contents;
-  bool wrote_level = false;
-  auto write_level = [&](std::string_view map, std::string_view mode_id, std::string_view mod) {
-    if (!wrote_level && (current.empty() || current == "-")) {
-      current =
-          Cut(Lower(map) + " " + std::string(mode_id) + " " + Lower(mod), kMaxLevelSpecLength);
-    }
-    contents += AddLevelLine(map, mode_id, mod);
-    wrote_level = true;
-  };
-  // Hidden levels go back after as many checked rows as stood before them when loaded; those
-  // whose place is past the last checked row follow it, in file order.
-  size_t next_hidden = 0;
-  auto write_hidden_up_to = [&](size_t place) {
-    for (; next_hidden < hidden.size() && hidden[next_hidden].place <= place; ++next_hidden) {
-      const HiddenRotationLevel& level = hidden[next_hidden];
-      write_level(level.map, level.mode, level.mod);
-    }
-  };
-  size_t shown_written = 0;
-  write_hidden_up_to(0);
-  for (const RotationRow& row : rows) {
-    if (!row.checked) continue;
-    write_level(row.map, ModeIdFromDisplayName(row.mode), row.mod);
-    write_hidden_up_to(++shown_written);
-  }
-  write_hidden_up_to(SIZE_MAX);
-  if (wrote_level) {
-    contents += "game.setCurrentLevel " + current + "\n";
-  } else {
-    log_.LogMessage(kSoundWarning, "WARNING: An empty map rotation has been saved.");
-  }
-  if (!idle.empty()) contents += "game.setIdleLevel " + idle + "\n";
-
-  const size_t slash = path.rfind('/');
-  if (slash != std::string::npos && slash > 0) CreateFolders(path.substr(0, slash));
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    current_level_ = current;
-  }
-  return WriteWholeFile(path, contents);
 }
 
 }  // namespace varnholt

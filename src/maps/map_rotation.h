@@ -70,6 +70,10 @@ class MapRotation {
   // Writes the checked rows, with the hidden rotation levels back in their places, as a
   // rotation file; fails with 30016 when there are neither rows nor hidden levels.
   bool SaveMapRotation(const std::string& path);
+  // Rebuilds the rows after a change of filters or sort. Unsaved edits (Dirty) are carried
+  // over from the rotation as it stands, so changing the view never undoes them; otherwise
+  // the rows come from ServerMapList.con.
+  bool ReloadView(bool server_running);
   // True when Maps.con offers the map of the mod in that mode.
   bool IsValidLevel(std::string_view map, std::string_view modeId, std::string_view mod);
   // Row index of the level, or -1.
@@ -99,8 +103,8 @@ class MapRotation {
   // Rotation levels of the last load that the filters hide, in file order.
   std::vector<HiddenRotationLevel> HiddenLevels() const;
 
-  // Filters. Changing one reloads the rows from ServerMapList.con (the caller does that
-  // through LoadMapRotation, as it knows whether the server runs).
+  // Filters. Changing one rebuilds the rows; the caller does that through ReloadView, as it
+  // knows whether the server runs.
   uint32_t ModeFilter() const;
   uint32_t ModFilter() const;
   void SetModeFilter(uint32_t filter);
@@ -120,6 +124,8 @@ class MapRotation {
   void ClearDirty() { dirty_ = false; }
 
  private:
+  // Loads from the file at `path`, or from `text` when `path` is null.
+  bool LoadRotation(const std::string* path, std::string_view text, bool server_running);
   bool ReadCatalogForLoad(std::vector<MapCatalogLine>* lines);
   void SortRows(std::vector<RotationRow>* rows, SortColumn column) const;
   static bool IsModShown(uint32_t filter, int position);

@@ -122,7 +122,7 @@ TEST_F(MapPageTest, ImportMarksTheRotationForSaving) {
   EXPECT_EQ(rotation_.Rows()[0].map, "hue");
 }
 
-TEST_F(MapPageTest, FailedImportRestoresTheSavedRotationAndMarksNothing) {
+TEST_F(MapPageTest, FailedImportLeavesTheRowsAndMarksNothing) {
   EXPECT_FALSE(ImportMapList(rotation_, tmp_.Sub("missing.con"), false));
   EXPECT_NE(Log().find("Couldn't open map list file! "), std::string::npos);
   EXPECT_FALSE(rotation_.Dirty());
@@ -130,6 +130,24 @@ TEST_F(MapPageTest, FailedImportRestoresTheSavedRotationAndMarksNothing) {
   EXPECT_TRUE(rotation_.Rows()[0].checked);
   EXPECT_EQ(rotation_.Rows()[0].map, "frost");
   EXPECT_STREQ(MapActionText(MapPageAction::kImportMapList), "Import maplist");
+}
+
+TEST_F(MapPageTest, ChangingTheViewKeepsUnsavedEdits) {
+  // Rows: frost CC (checked), hue CQ, hue CC. Check hue CC: an unsaved edit.
+  rotation_.SetRowChecked(2, true);
+  ASSERT_TRUE(rotation_.Dirty());
+  ASSERT_TRUE(ApplyMapPageAction(rotation_, MapPageAction::kShowCustomCombat, false, 0));
+  EXPECT_EQ(rotation_.RowCount(), 1u);  // hue CQ; both checked levels are hidden now
+  EXPECT_EQ(rotation_.HiddenLevels().size(), 2u);
+  ASSERT_TRUE(ApplyMapPageAction(rotation_, MapPageAction::kShowSelectedOnly, false, 0));
+  ASSERT_EQ(rotation_.RowCount(), 2u);
+  EXPECT_EQ(rotation_.RowLevelSpec(0), "frost GPM_CCOMBAT frontier");
+  EXPECT_EQ(rotation_.RowLevelSpec(1), "hue GPM_CCOMBAT ashfront");
+  ASSERT_TRUE(ApplyMapPageAction(rotation_, MapPageAction::kShowAllModes, false, 0));
+  ASSERT_EQ(rotation_.RowCount(), 3u);
+  EXPECT_TRUE(rotation_.Rows()[1].checked);
+  EXPECT_EQ(rotation_.RowLevelSpec(1), "hue GPM_CCOMBAT ashfront");
+  EXPECT_TRUE(rotation_.Dirty());
 }
 
 TEST_F(MapPageTest, RefreshGoesOnAfterAFailedStep) {

@@ -259,9 +259,12 @@ TEST_F(MapRotationTest, EmptyRotationSavesIdleLevelAndWarns) {
   EXPECT_FALSE(FileExists(tmp_.Sub("none.con")));
 }
 
-TEST_F(MapRotationTest, MissingFilesAreLoggedAndFail) {
+TEST_F(MapRotationTest, MissingFilesAreLoggedAndFailWithoutTouchingTheRows) {
+  ASSERT_TRUE(rotation_.LoadMapRotation(WriteList(kList), false));
+  const std::vector<std::string> rows = RowTexts();
   EXPECT_FALSE(rotation_.LoadMapRotation(tmp_.Sub("Settings/missing.con"), false));
   EXPECT_NE(Log().find("Couldn't open map list file! "), std::string::npos);
+  EXPECT_EQ(RowTexts(), rows);
   RemoveFile(tmp_.Sub("Settings/Maps.con"));
   EXPECT_FALSE(rotation_.LoadMapRotation(WriteList(kList), false));
   EXPECT_NE(Log().find("Couldn't open " + tmp_.Sub("Settings/Maps.con") + " file! "),
