@@ -29,7 +29,8 @@ fi
 # about as well as the game's configuration and description files.
 size=$((20 * 1024 * 1024))
 awk -v size="$size" 'BEGIN {
-  split("gameLogic|.setTickets| 300|\n|controlPoint|.create| CP_|north|south|bridge|<kit |name=\"|rifleman|\"/>| tier=|2|3|\t", w, "|");
+  split("gameLogic|.setTickets| 300|\n|controlPoint|.create| CP_|north|south|bridge|" \
+        "<kit |name=\"|rifleman|\"/>| tier=|2|3|\t", w, "|");
   seed = 2024; n = 0;
   while (n < size) {
     # seed = seed * 1103515245 + 12345 modulo 2^32, in pieces exact in double precision
@@ -66,10 +67,13 @@ time_runs() {
     i=$((i + 1))
   done
   echo "$label:$times" | awk -v bytes="$size" '{
-    n = split($0, parts, ":"); m = split(parts[2], t, " ");
-    for (i = 1; i <= m; i++) for (j = i + 1; j <= m; j++) if (t[j] < t[i]) { x = t[i]; t[i] = t[j]; t[j] = x }
+    split($0, parts, ":"); m = split(parts[2], t, " ");
+    for (i = 1; i <= m; i++)
+      for (j = i + 1; j <= m; j++)
+        if (t[j] < t[i]) { x = t[i]; t[i] = t[j]; t[j] = x }
     med = t[int((m + 1) / 2)];
-    printf "%-12s median %.3f s (min %.3f, max %.3f), %.0f MB/s\n", parts[1], med, t[1], t[m], bytes / med / 1e6
+    printf "%-12s median %.3f s (min %.3f, max %.3f), %.0f MB/s\n",
+           parts[1], med, t[1], t[m], bytes / med / 1e6
   }'
 }
 

@@ -77,8 +77,8 @@ bool QueueMapAction(CommandQueue& queue, const MapRotation& rotation, MapPageAct
                     bool console_connected);
 
 // Carries out an action that edits the rows or filters (randomize, filters, sort, check
-// marks), rebuilding the view where the filters changed (MapRotation::ReloadView). `seed` seeds the
-// randomize action (the current time). False when a reload failed (logged).
+// marks), rebuilding the view where the filters changed (MapRotation::ReloadView). `seed`
+// seeds the randomize action (the current time). False when a reload failed (logged).
 bool ApplyMapPageAction(MapRotation& rotation, MapPageAction action, bool server_running,
                         uint64_t seed);
 // "Show %s maps": toggles the mod filter bit of the mod on line `mod_line` of Mods.con.
