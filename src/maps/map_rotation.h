@@ -1,7 +1,8 @@
 // The map rotation: the rows of the maps page (every level the catalogue offers, one row per
-// mode, the checked rows forming the rotation in row order), the current and idle level,
-// the page's mode and mod filters, and the rotation files (ServerMapList.con, MapList.con,
-// exported lists) that are read into and written from the rows.
+// mode, the checked rows forming the rotation in row order), the rotation levels the page's
+// mode and mod filters hide (kept so that a save writes them back), the current and idle
+// level, the filters, and the rotation files (ServerMapList.con, MapList.con, exported
+// lists) that are read into and written from the rows.
 //
 // Threads: the user-interface thread edits rows and filters; the worker loads, saves and
 // reads the current level on behalf of Commands. One mutex guards all state and is held only
