@@ -132,13 +132,13 @@ ConvertResult ConvertStatusDatagram(std::string_view datagram, const QuerySectio
   ReplyText reply(text);
   DatagramReader reader(datagram, 5);
   if (sections.rules) {
-    // Pairs until the empty key, which still belongs to the rules.
+    // Pairs until the empty key; the next section starts two bytes after the last value
+    // (the empty key and one pad byte).
     while (!reader.AtEnd() && reader.Peek() != 0) {
       std::string_view key, value;
       if (!reader.Word(&key) || !reader.Word(&value)) break;
       if (!reply.Add(key, nullptr, value)) return ConvertResult::kTooLong;
     }
-    reader.Skip(1);
   }
   if (sections.players) {
     reader.Skip(2);

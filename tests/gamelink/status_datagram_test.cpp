@@ -43,9 +43,11 @@ TEST(StatusDatagramTest, QueryTextSelectsSectionsIgnoringCase) {
 }
 
 TEST(StatusDatagramTest, RulesPlayersAndTeamsBecomeOneBackslashText) {
-  std::string rules = Z("hostport") + Z("15567") + Z("mapname") + Z("harbor") + Z("");
-  EXPECT_EQ(Convert(Reply(rules), "\\info\\"), "\\hostport\\15567\\mapname\\harbor\\");
+  std::string rules = Z("hostport") + Z("15567") + Z("mapname") + Z("harbor");
+  EXPECT_EQ(Convert(Reply(rules + Z("")), "\\info\\"), "\\hostport\\15567\\mapname\\harbor\\");
 
+  // The player count stands two bytes after the last rule value: the empty key that ends
+  // the rules and one pad byte (or two bytes after the header without rules).
   std::string players = std::string(2, '\0') + "\x02" + Z("player_") + Z("score_") + Z("") +
                         Z("A") + Z("5") + Z("B") + Z("7");
   std::string teams = std::string(1, '\0') + "\x01" + Z("team_t") + Z("") + Z("vyr");

@@ -338,8 +338,11 @@ bool ParseStatusReply(const std::string& reply, bool rules, bool players, bool t
     }
     return true;
   };
-  if (players && !section(2)) return false;
-  if (teams && !section(1)) return false;
+  // The first section starts two bytes after the last rule value (the empty key just read
+  // and a pad byte), or two bytes after the header; teams one byte after the players.
+  size_t first_skip = rules ? 1 : 2;
+  if (players && !section(first_skip)) return false;
+  if (teams && !section(players ? 1 : first_skip)) return false;
   return true;
 }
 

@@ -67,7 +67,9 @@ TEST(SimStatusLayoutTest, SectionsFollowEachOtherAsDocumented) {
   r.rules = r.players = r.teams = true;
   using namespace std::string_literals;
   EXPECT_EQ(BuildStatusReply(r, s),
-            "\0\x09\0\0\0k1\0v1\0k2\0v2\0\0\0\0"
+            // The player count two bytes after the last rule value (empty key, pad byte),
+            // which is where other clients of the protocol look for it.
+            "\0\x09\0\0\0k1\0v1\0k2\0v2\0\0\0"
             "\x02player_\0score_\0\0A\0005\0B\0007\0"
             "\0\x01team_t\0\0vyr\0"s);
   r.rules = false;

@@ -168,5 +168,30 @@ TEST_F(SimStatusTest, OtherDatagramsGetNoAnswerAndDoNotDisturb) {
   EXPECT_EQ(Query(true, false, false)["hostport"], "15567");
 }
 
+// A client of the protocol written by others reads the same rules and players.
+TEST_F(SimStatusTest, QuakestatListsRulesAndPlayers) {
+  if (!std::filesystem::exists("/usr/bin/quakestat")) GTEST_SKIP() << "qstat is not installed";
+  folder_.WriteSetting("ServerSettings.con", "game.serverName \"Quake check\"\n");
+  folder_.WriteSetting("ServerAutoexec.con", "admin.enableRemoteConsole admin s3cret 0\n");
+  ASSERT_TRUE(sim_.Start(folder_, {"--static", "--chat-every=0", "--player=Bob|1|80",
+                                   "--player=Alice|2|30"}));
+  std::string command = "quakestat -gs2 127.0.0.1:" + std::to_string(sim_.query_port()) +
+                        " -R -P -raw ';' 2>&1";
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+    pclose(pipe);
+  }
+  // The server line: name, map, maximum and current players.
+  EXPECT_THAT(out, ::testing::HasSubstr(";Quake check;harbor;"));
+  EXPECT_THAT(out, ::testing::HasSubstr("gamever=v1.1"));
+  EXPECT_THAT(out, ::testing::HasSubstr("gamemode=playing"));
+  // One line per player: name, score, ping, team.
+  EXPECT_THAT(out, ::testing::HasSubstr("\nBob;0;80;"));
+  EXPECT_THAT(out, ::testing::HasSubstr("\nAlice;0;30;"));
+}
+
 }  // namespace
 }  // namespace varnholt::testing

@@ -100,10 +100,10 @@ std::string BuildStatusReply(const StatusRequest& request, const StatusSnapshot&
       AppendZ(&out, key);
       AppendZ(&out, value);
     }
-    out.push_back('\0');  // the empty key that ends the rules
   }
-  // The sections that follow start two bytes after the end of the rules, or of the header
-  // when no rules were asked for.
+  // The sections that follow start two bytes after the last rule value (the empty key that
+  // ends the rules and one pad byte), or two bytes after the header when no rules were asked
+  // for. This is the layout other clients of the protocol read, too.
   out.append(2, '\0');
   if (request.players) {
     AppendSection(&out, snapshot.player_fields, snapshot.player_rows);
