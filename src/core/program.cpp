@@ -41,6 +41,10 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
       supervisor_(SupervisorDeps{log_, clock, loop, queue_, settings_, settings_files_, rotation_,
                                  interfaces_, console_, status_query_, windows_, server_,
                                  game_folder_, settings_folder_}),
+      store_(settings_, settings_files_, log_, queue_, game_folder_, settings_folder_),
+      live_link_(console_, status_query_),
+      live_(settings_, live_link_),
+      players_(log_, settings_),
       services_(*this),
       dispatcher_(log_, services_) {
   log_.SetPresenter(&presenter_);

@@ -22,12 +22,15 @@
 #include "platform/clock.h"
 #include "platform/event_loop.h"
 #include "gamelink/console_client.h"
+#include "gamelink/player_list.h"
 #include "gamelink/status_query.h"
 #include "maps/map_rotation.h"
 #include "maps/mod_catalog.h"
 #include "platform/instance_channel.h"
 #include "platform/window_probe.h"
+#include "settings/live_settings.h"
 #include "settings/settings_files.h"
+#include "settings/settings_store.h"
 #include "settings/settings_table.h"
 #include "supervisor/server_process.h"
 #include "supervisor/supervisor.h"
@@ -80,6 +83,10 @@ class Program {
   ConsoleClient& Console() { return console_; }
   StatusQuery& StatusQueryClient() { return status_query_; }
   MapRotation& Rotation() { return rotation_; }
+  ModCatalog& Catalog() { return catalog_; }
+  SettingsStore& Store() { return store_; }
+  LiveSettings& Live() { return live_; }
+  PlayerList& Players() { return players_; }
   const ProgramOptions& Preferences() const { return options_; }
   const CommandLine& Options() const { return command_line_; }
   const std::string& GameFolder() const { return game_folder_; }
@@ -117,6 +124,9 @@ class Program {
   bool DiscoverMods();
   bool LoadStores();
   void ConfigureGameLink();
+  void ConfigureSupervisor();
+  // The player list rebuilt from the server; logs `failure` with the error sound.
+  void RefreshPlayerList(const char* failure);
   bool ApplyIpOption();
   void CheckServerAddress();
   void DetectRunningServer();
@@ -150,6 +160,10 @@ class Program {
   ConsoleClient console_;
   X11WindowProbe windows_;
   Supervisor supervisor_;
+  SettingsStore store_;
+  ClientSettingsLink<ConsoleClient, StatusQuery> live_link_;
+  LiveSettings live_;
+  PlayerList players_;
   StatusDisplay status_;
   ProgramServices services_;
   Dispatcher dispatcher_;

@@ -1,6 +1,7 @@
 #include "core/program_services.h"
 
 #include "core/program.h"
+#include "maps/map_page.h"
 #include "settings/con_file.h"
 
 namespace varnholt {
@@ -40,6 +41,28 @@ bool ProgramServices::WriteIdleLevel(const std::string& level) {
   return SetConSetting(program_.Log(), program_.Rotation().ServerMapListPath(),
                        "game.setIdleLevel", level);
 }
+
+const char* ProgramServices::RefreshCurrentPage() {
+  // Without a window every page counts as shown: settings, maps and rotation, players.
+  const char* failure = nullptr;
+  if (!program_.Store().RefreshSettings()) failure = kRefreshFailedText;
+  // The maps page logs its own failures.
+  RefreshMapsPage(program_.Catalog(), program_.Rotation(), program_.Log(),
+                  program_.Supervision().ServerRunning());
+  if (program_.Console().ConsoleConnected() &&
+      !program_.Players().GetPlayerList(
+          MakePlayerListLink(program_.Console(), program_.StatusQueryClient())) &&
+      failure == nullptr) {
+    failure = "Couldn't refresh player list!";
+  }
+  return failure;
+}
+
+bool ProgramServices::TakeAnnouncementsEdited() { return program_.Store().TakeAnnouncementsEdited(); }
+
+bool ProgramServices::ReadSettingsFromServer() { return program_.Live().ReadSettingsFromServer(); }
+
+bool ProgramServices::ApplySettingsToServer() { return program_.Live().ApplySettingsToServer(); }
 
 void ProgramServices::RefreshStatusDisplay(bool busy) {
   StatusInputs in;

@@ -28,6 +28,11 @@ class ProgramServices final : public DispatchServices {
   void SetRotationDirty() override;
   bool WriteIdleLevel(const std::string& level) override;
 
+  const char* RefreshCurrentPage() override;
+  bool TakeAnnouncementsEdited() override;
+  bool ReadSettingsFromServer() override;
+  bool ApplySettingsToServer() override;
+
   void RefreshStatusDisplay(bool busy) override;
 
  private:

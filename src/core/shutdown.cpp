@@ -18,6 +18,8 @@ void Program::ShutdownProgram(int exit_code) {
     worker_.WaitForExit(3000);
   }
   log_.LogMessage(kSoundNone, "Exited");
+  options_.ModeFilter = static_cast<int>(rotation_.ModeFilter());
+  options_.ModFilter = static_cast<int>(rotation_.ModFilter());
   WriteProgramOptions(JoinPath(game_folder_, "Varnholt.ini"), options_);
   front_end_.DestroyWindows();
   if (channel_.fd() >= 0) loop_.UnwatchSocket(channel_.fd());

@@ -8,6 +8,7 @@
 #include "core/program.h"
 #include "log/error_text.h"
 #include "platform/files.h"
+#include "core/notify_codes.h"
 #include "maps/default_game_modes.h"
 #include "platform/ip_address.h"
 #include "platform/last_error.h"
@@ -233,18 +234,31 @@ bool Program::DiscoverMods() {
 }
 
 bool Program::LoadStores() {
+  // The rotation is shown as the options last left the maps page.
+  rotation_.SetModeFilter(static_cast<uint32_t>(options_.ModeFilter));
+  rotation_.SetModFilter(static_cast<uint32_t>(options_.ModFilter));
+  SavedListHooks rotation;
+  rotation.load = [this](const std::string& path) {
+    return rotation_.LoadMapRotation(path, supervisor_.ServerRunning());
+  };
+  rotation.save = [this](const std::string& path) { return rotation_.SaveMapRotation(path); };
+  rotation.dirty = [this] { return rotation_.Dirty(); };
+  rotation.clear_dirty = [this] { rotation_.ClearDirty(); };
+  store_.SetListHooks(SavedList::kRotation, rotation);
   // Each load reports its own failure; a failure ends start-up without a box of its own.
-  if (!settings_files_.LoadManagerSettingsAtStart(settings_folder_, interfaces_.First())) {
+  if (!store_.LoadAllAtStart(interfaces_.First())) {
     ClearLastError();
     return false;
   }
-  if (!rotation_.LoadMapRotation(rotation_.ServerMapListPath(), false)) {
-    ClearLastError();
-    return false;
-  }
-  settings_.TakeSnapshot();
   ConfigureGameLink();
+  ConfigureSupervisor();
   return true;
+}
+
+void Program::RefreshPlayerList(const char* failure) {
+  if (!players_.GetPlayerList(MakePlayerListLink(console_, status_query_))) {
+    log_.LogMessage(kSoundError, "%s", failure);
+  }
 }
 
 void Program::ConfigureGameLink() {
@@ -253,23 +267,48 @@ void Program::ConfigureGameLink() {
   if (command_line_.message_log) console_.SetMessageLog(JoinPath(game_folder_, "message.log"));
   status_query_.SetDebug(command_line_.debug);
   if (command_line_.status_log) status_query_.SetStatusLog(JoinPath(game_folder_, "status.log"));
+  players_.SetDebug(command_line_.debug);
+  players_.SetAdminMessages(options_.AdminMessages != 0);
   ConsoleHooks hooks;
   hooks.server_running = [this] { return supervisor_.ServerRunning(); };
+  hooks.read_settings = [this] { return live_.ReadSettingsFromServer(); };
+  hooks.get_player_list = [this] {
+    return players_.GetPlayerList(MakePlayerListLink(console_, status_query_));
+  };
   hooks.connection_changed = [this](bool connected) {
-    if (!connected) supervisor_.ForgetServerVersion();
+    if (!connected) {
+      supervisor_.ForgetServerVersion();
+      players_.ClearOnDisconnect();
+    }
   };
   console_.SetHooks(std::move(hooks));
+
+  SettingsStoreHooks store_hooks;
+  store_hooks.console_connected = [this] { return console_.ConsoleConnected(); };
+  store_hooks.server_running = [this] { return supervisor_.ServerRunning(); };
+  store_hooks.punkbuster_enabled = [this] { return supervisor_.PunkBusterEnabled(); };
+  store_hooks.run_console_command = [this](const std::string& command) {
+    return console_.RunConsoleText(command) != nullptr;
+  };
+  store_.SetHooks(std::move(store_hooks));
+}
+
+void Program::ConfigureSupervisor() {
   SupervisorOptions options;
   options.above_normal = command_line_.above_normal;
   options.debug = command_line_.debug;
   options.listen_port = command_line_.port;
   supervisor_.SetOptions(options);
-  SupervisorHooks supervisor_hooks;
-  supervisor_hooks.auto_restart = [this] { return options_.AutoRestart != 0; };
-  supervisor_hooks.start_button_text = [this](const char* text) {
-    front_end_.SetStartButtonText(text);
+  SupervisorHooks hooks;
+  hooks.auto_restart = [this] { return options_.AutoRestart != 0; };
+  hooks.save_all_changes = [this] { return store_.SaveAllChanges(); };
+  hooks.periodic_admin = [this] { RefreshPlayerList("Couldn't auto-refresh player list!"); };
+  hooks.start_button_text = [this](const char* text) { front_end_.SetStartButtonText(text); };
+  hooks.notify_clients = [this](uint32_t code) {
+    queue_.QueueCommand(kCmdNotifyAll, std::to_string(static_cast<int32_t>(code)), 0, 0);
   };
-  supervisor_.SetHooks(std::move(supervisor_hooks));
+  hooks.server_stopped = [this] { players_.SetSummaryUnknown(); };
+  supervisor_.SetHooks(std::move(hooks));
 }
 
 bool Program::ApplyIpOption() {

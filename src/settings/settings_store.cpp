@@ -23,15 +23,15 @@ struct ListTexts {
 constexpr std::array<ListTexts, kSavedListCount> kListTexts = {{
     {"ServerMapList.con", "Couldn't load the maplist file!\n%s %s", true,
      "Couldn't save maplist file! %s", "User %s at %s updated the map rotation.",
-     settings_notify::kRotationChanged},
+     kNotifyRotationChanged},
     {"ServerBanList.con", "Couldn't load banlist file! %s", false, "Couldn't save banlist file! %s",
-     "User %s at %s updated the banlist.", settings_notify::kBanListChanged},
+     "User %s at %s updated the banlist.", kNotifyBanListChanged},
     {"UserAccess.con", "Couldn't load the user access file!\n%s %s", true,
      "Couldn't save the user access file! %s", "User %s at %s updated the user list.",
-     settings_notify::kUsersChanged},
+     kNotifyUsersChanged},
     {"ServerSchedule.con", "Couldn't load the server schedule file!\n%s %s", true,
      "Couldn't save the server schedule file! %s", "User %s at %s updated the event schedule.",
-     settings_notify::kScheduleChanged},
+     kNotifyScheduleChanged},
 }};
 
 }  // namespace
@@ -97,13 +97,13 @@ bool SettingsStore::SaveAllChanges(const SettingsUser& user) {
     if (hooks_.reload_banned_words) hooks_.reload_banned_words();
     log_.LogMessage(kSoundNone, "User %s at %s updated the banned words.", user.name.c_str(),
                     user.address.c_str());
-    NotifyClients(settings_notify::kBannedWordsChanged);
+    NotifyClients(kNotifyBannedWordsChanged);
     if (hooks_.clear_banned_words_edited) hooks_.clear_banned_words_edited();
   }
   if (TakeAnnouncementsEdited()) {
     log_.LogMessage(kSoundNone, "User %s at %s updated the announcements.", user.name.c_str(),
                     user.address.c_str());
-    NotifyClients(settings_notify::kAnnouncementsChanged);
+    NotifyClients(kNotifyAnnouncementsChanged);
   }
   // Also while the server runs: the file then holds what the live push sends. A failure has
   // been logged and does not undo the save.
@@ -124,7 +124,7 @@ bool SettingsStore::SaveSettingsStep(const SettingsUser& user) {
   } else {
     table_.SetSnapshot(SettingsSnapshot{values});
   }
-  NotifyClients(settings_notify::kSettingsChanged);
+  NotifyClients(kNotifySettingsChanged);
   return true;
 }
 
@@ -159,7 +159,7 @@ void SettingsStore::PunkBusterStep(const SettingsUser& user) {
   if (hooks_.run_console_command && hooks_.run_console_command("pb_sv_load pbsv.cfg")) {
     log_.LogMessage(kSoundNone, "PunkBuster settings have been loaded from pbsv.cfg.");
     punkbuster_edited_ = false;
-    NotifyClients(settings_notify::kPunkBusterChanged);
+    NotifyClients(kNotifyPunkBusterChanged);
   }
 }
 
@@ -174,7 +174,7 @@ bool SettingsStore::CustomCombatStep(const SettingsUser& user) {
     case CustomCombatFiles::CopyResult::kCopied:
       log_.LogMessage(kSoundNone, "User %s at %s updated the CustomCombat settings.",
                       user.name.c_str(), user.address.c_str());
-      NotifyClients(settings_notify::kCustomCombatChanged);
+      NotifyClients(kNotifyCustomCombatChanged);
       break;
     case CustomCombatFiles::CopyResult::kNoWorkingCopy:
     case CustomCombatFiles::CopyResult::kServerFileNewer:

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "core/command_queue.h"
+#include "core/notify_codes.h"
 #include "log/event_log.h"
 #include "settings/custom_combat.h"
 #include "settings/settings_audit.h"
@@ -27,18 +28,6 @@ namespace varnholt {
 
 constexpr const char* kRefreshFailedText = "Couldn't refresh server settings!";
 
-// Notifications to remote clients queued by the save.
-namespace settings_notify {
-constexpr uint32_t kSettingsChanged = 0xBEEF000B;
-constexpr uint32_t kRotationChanged = 0xBEEF000C;
-constexpr uint32_t kBanListChanged = 0xBEEF000D;
-constexpr uint32_t kUsersChanged = 0xBEEF000E;
-constexpr uint32_t kScheduleChanged = 0xBEEF000F;
-constexpr uint32_t kAnnouncementsChanged = 0xBEEF0010;
-constexpr uint32_t kBannedWordsChanged = 0xBEEF0011;
-constexpr uint32_t kPunkBusterChanged = 0xBEEF0012;
-constexpr uint32_t kCustomCombatChanged = 0xBEEF0013;
-}  // namespace settings_notify
 
 // The other lists of the settings folder, in the order they are loaded and saved.
 enum class SavedList { kRotation = 0, kBanList = 1, kUsers = 2, kSchedule = 3 };

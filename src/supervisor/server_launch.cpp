@@ -190,6 +190,7 @@ bool Supervisor::StopServerKeepingCount(bool keep_restart_count) {
   server_version_ = 0;
   if (!keep_restart_count) restart_count_ = 0;
   StopStatusTimer();
+  if (hooks_.server_stopped) hooks_.server_stopped();
   int32_t pid = deps_.process.ServerPid();
   // "quit" over the console first; a server that does not go is asked, then terminated.
   bool quit_sent = deps_.console.ConsoleConnected() && deps_.console.RunConsoleText("quit");

@@ -88,15 +88,15 @@ void Supervisor::MonitorTick() {
       case ServerProcessState::kNotRunning:
         crash_time_ = deps_.clock.CalendarSeconds();
         deps_.log.LogMessage(kSoundNone, "Server has crashed");
-        Notify(0xBEEF0006);
+        Notify(kNotifyServerCrashed);
         break;
       case ServerProcessState::kHung:
         deps_.log.LogMessage(kSoundNone, "Server has hung");
-        Notify(0xBEEF0007);
+        Notify(kNotifyServerHung);
         break;
       case ServerProcessState::kPopup:
         deps_.log.LogMessage(kSoundNone, "Server has a popup");
-        Notify(0xBEEF0008);
+        Notify(kNotifyServerPopup);
         break;
       case ServerProcessState::kRunning:
         break;

@@ -66,6 +66,7 @@ struct SupervisorHooks {
   std::function<void(const char*)> start_button_text;
   std::function<void(const char*)> pause_button_text;
   std::function<void(uint32_t code)> notify_clients;  // from the worker, without data
+  std::function<void()> server_stopped;              // team summaries back to "??"
 };
 
 class Supervisor {
