@@ -15,6 +15,7 @@
 #include "maps/mod_catalog.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "support/temp_folder.h"
 
 namespace varnholt {
 namespace {
@@ -24,21 +25,7 @@ constexpr int kLevelsPerMod = 40;
 constexpr size_t kEntryBytes = 20u * 1024u * 1024u;
 
 // A folder removed with everything in it at exit.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "varnholt-bench-XXXXXX").string();
-    path_ = mkdtemp(tmpl.data());
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using ScratchFolder = testing::TempFolder;
 
 // Text made of words picked by a fixed generator: compresses about as well as game
 // configuration and description files do.

@@ -11,26 +11,13 @@
 #include "platform/files.h"
 #include "settings/setting_forms.h"
 #include "settings/settings_store.h"
+#include "support/temp_folder.h"
 
 namespace varnholt {
 namespace {
 
 // A folder removed with everything in it at exit.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "varnholt-bench-XXXXXX").string();
-    path_ = mkdtemp(tmpl.data());
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using ScratchFolder = testing::TempFolder;
 
 // Every row moved to another valid value, alternating between two sets.
 void ChangeEverySetting(SettingsTable& table, bool flip) {

@@ -18,22 +18,13 @@
 #include "maps/map_rotation.h"
 #include "platform/poll_event_loop.h"
 #include "settings/settings_files.h"
+#include "support/free_port.h"
 #include "supervisor/supervisor.h"
 
 namespace varnholt {
 namespace {
 
-int FreePort(int type) {
-  int fd = socket(AF_INET, type, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(fd);
-  return ntohs(addr.sin_port);
-}
+using testing::FreePort;
 
 void Write(const std::filesystem::path& path, const std::string& text) {
   std::filesystem::create_directories(path.parent_path());

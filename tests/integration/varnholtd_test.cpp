@@ -11,12 +11,14 @@
 
 #include "maps/archive_writer.h"
 #include "support/child_process.h"
+#include "support/free_port.h"
 #include "support/temp_folder.h"
 
 namespace varnholt {
 namespace {
 
 using testing::ChildProcess;
+using testing::FreePort;
 using testing::ReadFileText;
 using testing::TempFolder;
 using testing::WaitUntil;
@@ -235,21 +237,10 @@ class DemoInstallationTest : public VarnholtdTest {
     ASSERT_EQ(system(command.c_str()), 0);
     game.Write("ashfront-sim.options", "--static\n--players=4\n--chat-every=0\n");
     std::string con = game.Read("Mods/ashfront/Settings/Varnholt.con");
-    con += "game.serverPort " + std::to_string(FreePort()) + "\r\n";
-    con += "manager.consolePort " + std::to_string(FreePort()) + "\r\n";
-    con += "game.gameSpyLANPort " + std::to_string(FreePort()) + "\r\n";
+    con += "game.serverPort " + std::to_string(FreePort(SOCK_STREAM)) + "\r\n";
+    con += "manager.consolePort " + std::to_string(FreePort(SOCK_STREAM)) + "\r\n";
+    con += "game.gameSpyLANPort " + std::to_string(FreePort(SOCK_STREAM)) + "\r\n";
     game.Write("Mods/ashfront/Settings/Varnholt.con", con);
-  }
-  static int FreePort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    close(fd);
-    return ntohs(addr.sin_port);
   }
 };
 

@@ -17,27 +17,17 @@
 #include "platform/clock.h"
 #include "settings/settings_table.h"
 #include "support/child_process.h"
+#include "support/free_port.h"
 #include "support/temp_folder.h"
 
 namespace varnholt {
 namespace {
 
+using testing::FreePort;
 using testing::WaitUntil;
 
 constexpr const char* kHashA = "0123456789abcdef0123456789abcdef";
 constexpr const char* kHashB = "fedcba9876543210fedcba9876543210";
-
-int FreePort(int type) {
-  int fd = socket(AF_INET, type, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(fd);
-  return ntohs(addr.sin_port);
-}
 
 struct ChatLines : ChatSink {
   void CheckChatWords(const std::string&) override {}

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "sim_harness.h"
+#include "support/free_port.h"
 
 namespace varnholt::testing {
 namespace {
@@ -107,20 +108,8 @@ TEST_F(SimStatusTest, RoundsEndAndTheRotationMovesOn) {
   EXPECT_EQ(Query(true, false, false)["gametype"], "coop");
 }
 
-int FreeUdpPort() {
-  int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t length = sizeof a;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
-  close(fd);
-  return ntohs(a.sin_port);
-}
-
 TEST_F(SimStatusTest, HostServerChoosesTheInternetOrTheLanPort) {
-  int internet_port = FreeUdpPort();
+  int internet_port = FreePort(SOCK_DGRAM);
   folder_.WriteSetting("ServerSettings.con",
                        "game.serverIP 127.0.0.1\ngame.serverInternet 0\ngame.gameSpyPort " +
                            std::to_string(internet_port) + "\ngame.gameSpyLANPort 0\n");

@@ -18,26 +18,16 @@
 #include "platform/processes.h"
 #include "settings/settings_files.h"
 #include "support/child_process.h"
+#include "support/free_port.h"
 #include "support/temp_folder.h"
 #include "supervisor/supervisor.h"
 
 namespace varnholt {
 namespace {
 
+using testing::FreePort;
 using testing::TempFolder;
 using testing::WaitUntil;
-
-int FreePort(int type) {
-  int fd = socket(AF_INET, type, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(fd);
-  return ntohs(addr.sin_port);
-}
 
 class NoWindows : public WindowProbe {
  public:

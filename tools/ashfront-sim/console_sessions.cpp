@@ -21,10 +21,11 @@ constexpr size_t kConsoleLineHead = 72;
 
 void SimServer::ConsoleLine(const std::string& text) {
   printf("[console] %s\n", text.c_str());
-  std::string entry = "#" + text.substr(0, kConsoleLineHead);
+  std::string entry(1, '#');
+  entry.append(text, 0, kConsoleLineHead);
   // A long line goes out as a head and one continuation, whose first character the reader
   // drops when it joins the two.
-  if (text.size() > kConsoleLineHead) entry += "\n " + text.substr(kConsoleLineHead, 900);
+  if (text.size() > kConsoleLineHead) entry.append("\n ").append(text, kConsoleLineHead, 900);
   for (auto& c : connections_) {
     if (!c->logged_in) continue;
     if (c->pending.size() >= kMaxPendingLines) c->pending.pop_front();

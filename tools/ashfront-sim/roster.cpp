@@ -86,7 +86,7 @@ bool ParsePlayerDescription(std::string_view text, Player* player, std::string* 
   }
   if (f.size() > 4 && !f[4].empty()) {
     if (f[4] == "-") {
-      player->keyhash = "-";  // explicitly none
+      player->keyhash.assign(1, '-');  // explicitly none
     } else if (f[4].size() != 32 || !IsHex(f[4])) {
       *error = "a keyhash has 32 hexadecimal digits";
       return false;
