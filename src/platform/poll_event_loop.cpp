@@ -166,12 +166,21 @@ void PollEventLoop::RunOnce(int max_wait_ms) {
 
 int PollEventLoop::Run() {
   for (;;) {
+    bool quit = false;
+    int code = 0;
     {
       std::lock_guard<std::mutex> lock(posted_mutex_);
       if (quit_requested_) {
         quit_requested_ = false;
-        return quit_code_;
+        quit = true;
+        code = quit_code_;
       }
+    }
+    if (quit) {
+      // Work posted before the quit request still runs, as messages queued before a quit
+      // message are still delivered.
+      DrainPosted();
+      return code;
     }
     RunOnce(-1);
   }
