@@ -65,10 +65,13 @@ TEST_F(ServerProcessTest, ALauncherPidIsReplacedByItsServerChild) {
 
 TEST_F(ServerProcessTest, StopTerminatesAServerThatIgnoresTheRequest) {
   std::filesystem::remove(game_.Sub("ashfront_w32ded.exe"));
-  game_.Write("ashfront_w32ded.exe", "#!/bin/sh\ntrap '' TERM\nwhile :; do sleep 0.05; done\n");
+  // It says when it has started ignoring SIGTERM, so the test cannot ask too early.
+  game_.Write("ashfront_w32ded.exe",
+              "#!/bin/sh\ntrap '' TERM\n: > ignoring\nwhile :; do sleep 0.05; done\n");
   std::filesystem::permissions(game_.Sub("ashfront_w32ded.exe"), std::filesystem::perms::owner_all);
   ChildProcess server;
   ASSERT_TRUE(server.Start(game_.Sub("ashfront_w32ded.exe"), {}, game_.path()));
+  ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(game_.Sub("ignoring")); }));
   int32_t pid = kAnyPid;
   ASSERT_TRUE(WaitUntil([&] {
     pid = kAnyPid;
