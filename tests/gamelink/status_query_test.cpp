@@ -105,6 +105,21 @@ TEST_F(StatusQueryTest, OversizedDatagramsAndSilenceAreReported) {
   EXPECT_EQ(status_.StatusReply(), "");
 }
 
+// The same two faults from the substitute server itself.
+TEST_F(StatusQueryTest, TheSimsStaleAndOversizedRepliesAreHandled) {
+  SimServer sim;
+  ASSERT_TRUE(sim.Start({"--fault=stale-reply"}));
+  ASSERT_TRUE(sim.WaitForOutput("Sending a stale datagram before each status reply"));
+  ASSERT_NE(status_.QueryServerStatus(sim.query_port(), "\\info\\"), nullptr)
+      << GetLastErrorCode();
+  EXPECT_NE(status_.GetQueryValue("mapname"), nullptr);
+
+  sim.Control("oversized-reply");
+  ASSERT_TRUE(sim.WaitForOutput("Sending oversized status replies"));
+  EXPECT_EQ(status_.QueryServerStatus(sim.query_port(), "\\info\\"), nullptr);
+  EXPECT_EQ(GetLastErrorCode(), kWsaMessageSize);
+}
+
 TEST_F(StatusQueryTest, StatusLogGetsOneLinePerReply) {
   FakeStatusServer peer(RulesAnswer({"hostport", "15567", "gamemode", "playing"}));
   status_.SetStatusLog(folder_.Sub("status.log"));

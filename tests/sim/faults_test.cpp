@@ -1,6 +1,10 @@
 // Faults of the substitute server that the supervisor must notice: crash, hang, slowness.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+#include <sys/socket.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -87,6 +91,46 @@ TEST(SimFaultsTest, SlowAnswersStillArriveInOrder) {
   // Even a slow server answers "quit" before it goes.
   EXPECT_TRUE(console.Run("sim.slow 2000\nquit", &out));
   EXPECT_TRUE(sim.WaitExit(4000, nullptr));
+}
+
+// Receives every datagram that answers one status query within `wait_ms`.
+std::vector<std::string> StatusDatagrams(int port, int wait_ms) {
+  int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const unsigned char request[10] = {0xFE, 0xFD, 0x00, 1, 2, 3, 4, 0xFF, 0, 0};
+  sendto(fd, request, sizeof request, 0, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  std::vector<std::string> datagrams;
+  pollfd p{fd, POLLIN, 0};
+  while (poll(&p, 1, wait_ms) == 1) {
+    std::string buffer(65536, '\0');
+    ssize_t n = recv(fd, buffer.data(), buffer.size(), 0);
+    if (n <= 0) break;
+    buffer.resize(static_cast<size_t>(n));
+    datagrams.push_back(buffer);
+  }
+  close(fd);
+  return datagrams;
+}
+
+TEST(SimFaultsTest, StaleAndOversizedStatusReplies) {
+  SimGameFolder folder;
+  SimProcess sim;
+  ASSERT_TRUE(sim.Start(folder, With({"--fault=stale-reply"})));
+  ASSERT_TRUE(sim.WaitForOutput("Sending a stale datagram before each status reply", kPatienceMs));
+  std::vector<std::string> got = StatusDatagrams(sim.query_port(), 300);
+  ASSERT_EQ(got.size(), 2u);
+  // First an answer to some other query, then the right one.
+  EXPECT_NE(got[0].substr(1, 4), std::string("\x01\x02\x03\x04"));
+  EXPECT_EQ(got[1].substr(1, 4), std::string("\x01\x02\x03\x04"));
+
+  sim.Control("stale-reply off\noversized-reply");
+  ASSERT_TRUE(sim.WaitForOutput("Sending oversized status replies", kPatienceMs));
+  got = StatusDatagrams(sim.query_port(), 300);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_GT(got[0].size(), 32768u);
 }
 
 TEST(SimFaultsTest, FreezeStopsTheProcess) {

@@ -79,6 +79,14 @@ void SimControl::ApplyFault(const FaultPlan& plan, std::vector<std::string>* out
   } else if (plan.kind == "refuse-login") {
     refuse_login_ = plan.argument != "off" && plan.argument != "0";
     out->push_back(refuse_login_ ? "Refusing console logins" : "Accepting console logins");
+  } else if (plan.kind == "stale-reply") {
+    stale_replies_ = plan.argument != "off" && plan.argument != "0";
+    out->push_back(stale_replies_ ? "Sending a stale datagram before each status reply"
+                                  : "Sending status replies alone");
+  } else if (plan.kind == "oversized-reply") {
+    oversized_replies_ = plan.argument != "off" && plan.argument != "0";
+    out->push_back(oversized_replies_ ? "Sending oversized status replies"
+                                      : "Sending status replies of normal size");
   } else if (plan.kind == "quit") {
     quit_requested_ = true;
     out->push_back("Quitting");
@@ -92,7 +100,8 @@ void SimControl::Execute(const std::string& line, std::vector<std::string>* out)
   FaultPlan plan;
   std::string error;
   if (command == "crash" || command == "hang" || command == "freeze" || command == "popup" ||
-      command == "slow" || command == "refuse-login" || command == "quit") {
+      command == "slow" || command == "refuse-login" || command == "stale-reply" ||
+      command == "oversized-reply" || command == "quit") {
     plan.kind = command;
     plan.argument = argument;
     ApplyFault(plan, out);

@@ -1,6 +1,7 @@
 // The simulator's control commands and fault state: what tests and demos tell the running
 // server through "sim." console commands, the control file or --fault options (crash, hang,
-// freeze, error popup, slow answers, refused logins, scripted players and chat). Owned by
+// freeze, error popup, slow answers, refused logins, stale or oversized status replies,
+// scripted players and chat). Owned by
 // the simulated server's single thread.
 #pragma once
 
@@ -30,6 +31,10 @@ class SimControl {
   bool hung() const;
   int slow_ms() const { return slow_ms_; }
   bool refuse_login() const { return refuse_login_; }
+  // Status query faults: a datagram with another request identifier goes out before each
+  // reply; replies are padded beyond the largest datagram a client reads.
+  bool stale_replies() const { return stale_replies_; }
+  bool oversized_replies() const { return oversized_replies_; }
   bool quit_requested() const { return quit_requested_; }
 
  private:
@@ -48,6 +53,8 @@ class SimControl {
   uint64_t hung_until_ms_ = 0;
   int slow_ms_ = 0;
   bool refuse_login_ = false;
+  bool stale_replies_ = false;
+  bool oversized_replies_ = false;
   bool quit_requested_ = false;
 };
 

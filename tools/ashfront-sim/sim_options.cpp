@@ -18,7 +18,8 @@ bool ParseInt(const std::string& text, long low, long high, int* value) {
 }
 
 bool IsKnownFault(const std::string& kind) {
-  for (const char* k : {"crash", "hang", "freeze", "popup", "slow", "refuse-login", "quit"}) {
+  for (const char* k : {"crash", "hang", "freeze", "popup", "slow", "refuse-login", "stale-reply",
+                        "oversized-reply", "quit"}) {
     if (kind == k) return true;
   }
   return false;

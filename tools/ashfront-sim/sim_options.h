@@ -11,7 +11,8 @@
 namespace varnholt::sim {
 
 struct FaultPlan {
-  std::string kind;      // crash, hang, freeze, popup, slow, refuse-login, quit
+  std::string kind;      // crash, hang, freeze, popup, slow, refuse-login, stale-reply,
+                         // oversized-reply, quit
   std::string argument;  // slow: milliseconds; hang: seconds (0 = until told otherwise)
   double after_seconds = 0;
 };

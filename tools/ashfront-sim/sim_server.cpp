@@ -23,6 +23,9 @@
 namespace varnholt::sim {
 namespace {
 
+// Larger than the 32768 bytes a status client reads, and still one UDP datagram.
+constexpr size_t kOversizedStatusReply = 40000;
+
 constexpr uint64_t kControlPollMs = 200;
 constexpr const char* kSettingsFolder = "Mods/ashfront/Settings";
 
@@ -219,6 +222,14 @@ void SimServer::ServeStatusQuery() {
     StatusSnapshot snapshot =
         MakeStatusSnapshot(info_, settings_, roster_, match_, options_.raw_backslashes);
     std::string reply = BuildStatusReply(request, snapshot);
+    if (control_.oversized_replies()) reply.resize(kOversizedStatusReply, 'x');
+    if (control_.stale_replies()) {
+      // The answer to an earlier query: another request identifier, otherwise the same.
+      std::string stale = reply;
+      stale[1] = static_cast<char>(stale[1] ^ 0x5A);
+      sendto(query_fd_, stale.data(), stale.size(), MSG_DONTWAIT,
+             reinterpret_cast<sockaddr*>(&from), length);
+    }
     if (control_.slow_ms() > 0) {
       DelayedDatagram d;
       d.due = clock_.MonotonicMs() + static_cast<uint64_t>(control_.slow_ms());
