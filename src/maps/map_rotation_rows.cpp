@@ -31,10 +31,10 @@ std::string LevelText(std::string_view map, std::string_view mode_id, std::strin
 
 std::string MapRotation::GetCurrentLevelText(bool withIds, bool server_running) {
   const std::string current = CurrentLevel();
-  RotationLine spec;
+  RotationLine parsed;
   if (!current.empty() && current != "-") {
-    if (ParseRotationLine("x " + current, &spec)) {
-      return LevelText(spec.map, spec.mode, spec.mod, withIds);
+    if (ParseRotationLine("x " + current, &parsed)) {
+      return LevelText(parsed.map, parsed.mode, parsed.mod, withIds);
     }
     return "-";
   }
@@ -51,8 +51,8 @@ std::string MapRotation::GetCurrentLevelText(bool withIds, bool server_running) 
       break;
   }
   for (std::string_view raw : SplitLines(text)) {
-    if (ParseRotationLine(raw, &spec) && EqualsNoCase(spec.command, "game.setCurrentLevel")) {
-      return LevelText(spec.map, spec.mode, spec.mod, withIds);
+    if (ParseRotationLine(raw, &parsed) && EqualsNoCase(parsed.command, "game.setCurrentLevel")) {
+      return LevelText(parsed.map, parsed.mode, parsed.mod, withIds);
     }
   }
   return "-";

@@ -66,11 +66,11 @@ bool MapRotation::SaveMapRotation(const std::string& path) {
   const std::vector<HiddenRotationLevel> levels = RotationLevels(rows, hidden);
   if (!current.empty() && current != "-") {
     // The current level must still be in the rotation, shown or hidden.
-    RotationLine spec;
+    RotationLine parsed;
     bool keep = false;
-    if (ParseRotationLine("x " + current, &spec)) {
+    if (ParseRotationLine("x " + current, &parsed)) {
       for (const HiddenRotationLevel& level : levels) {
-        keep = keep || SameLevel(level, spec.map, spec.mode, spec.mod);
+        keep = keep || SameLevel(level, parsed.map, parsed.mode, parsed.mod);
       }
     }
     if (!keep) current.clear();

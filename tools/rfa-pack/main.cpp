@@ -1,9 +1,9 @@
 // rfa-pack: builds level archives from files and folders, lists their directories and
 // extracts single entries. Used to make demo and test installations.
 //
-//   rfa-pack create [--header] [--store] [--chunk-size N] ARCHIVE SPEC...
+//   rfa-pack create [--header] [--store] [--chunk-size N] ARCHIVE ENTRY...
 //     Entries are LZO-chunked unless that would not make them smaller, or --store is given.
-//     SPEC is NAME=PATH (a file stored under NAME; a folder's files under NAME/relative)
+//     ENTRY is NAME=PATH (a file stored under NAME; a folder's files under NAME/relative)
 //     or PATH (a file under its own path; a folder's files under their relative paths).
 //   rfa-pack list ARCHIVE
 //   rfa-pack extract ARCHIVE ENTRY OUTPUT
@@ -29,8 +29,8 @@ using namespace varnholt;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: rfa-pack create [--header] [--store] [--chunk-size N] ARCHIVE SPEC...\n"
-    "         SPEC: NAME=PATH or PATH; a folder adds every file below it\n"
+    "usage: rfa-pack create [--header] [--store] [--chunk-size N] ARCHIVE ENTRY...\n"
+    "         ENTRY: NAME=PATH or PATH; a folder adds every file below it\n"
     "       rfa-pack list ARCHIVE\n"
     "       rfa-pack extract ARCHIVE ENTRY OUTPUT\n";
 
@@ -45,15 +45,15 @@ std::string JoinName(const std::string& prefix, const std::string& relative) {
   return prefix + "/" + relative;
 }
 
-// Expands one SPEC into files; folders are walked in name order so archives are stable.
-bool ExpandSpec(const std::string& spec, std::vector<Input>* inputs) {
+// Expands one ENTRY into files; folders are walked in name order so archives are stable.
+bool ExpandEntry(const std::string& entry, std::vector<Input>* inputs) {
   std::string name;
-  std::string path = spec;
-  const size_t eq = spec.find('=');
+  std::string path = entry;
+  const size_t eq = entry.find('=');
   const bool named = eq != std::string::npos;
   if (named) {
-    name = spec.substr(0, eq);
-    path = spec.substr(eq + 1);
+    name = entry.substr(0, eq);
+    path = entry.substr(eq + 1);
   }
   std::error_code ec;
   if (fs::is_directory(path, ec)) {
@@ -104,7 +104,7 @@ int Create(int argc, char** argv) {
   const std::string archive = argv[i++];
   std::vector<Input> inputs;
   for (; i < argc; ++i) {
-    if (!ExpandSpec(argv[i], &inputs)) return 1;
+    if (!ExpandEntry(argv[i], &inputs)) return 1;
   }
   ArchiveWriter writer(header);
   for (const Input& in : inputs) {
