@@ -4,11 +4,11 @@
 # runs with -start, so it launches the game server and keeps it running.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/build}
+build=${BUILD_DIR:-$root/build-demo}
 game=${DEMO_DIR:-$root/demo-install}
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_BUILD_TESTS=OFF -DVARNHOLT_BUILD_BENCH=OFF
-cmake --build "$build" -j "$(nproc)" --target varnholtd $(cmake --build "$build" --target help | grep -oE '^(ashfront-sim|rfa-pack):' | tr -d ':' || true)
+cmake --build "$build" -j "$(nproc)" --target varnholtd ashfront-sim rfa-pack
 "$root/scripts/make-demo.sh" "$game" "$build"
 cd "$game"
 echo "Running varnholtd in $game (log: $game/Varnholt.log)"
