@@ -14,7 +14,9 @@
 #include "gamelink/console_client.h"
 #include "gamelink/status_query.h"
 #include "maps/map_rotation.h"
+#include "core/notify_codes.h"
 #include "platform/poll_event_loop.h"
+#include "platform/process_launch.h"
 #include "platform/processes.h"
 #include "settings/settings_files.h"
 #include "support/child_process.h"
@@ -304,6 +306,42 @@ TEST_F(SupervisorE2ETest, EndOfRoundLogsStatisticsOnceAndRunsAWaitingEvent) {
   EXPECT_EQ(fired, (std::vector<int64_t>{12345}));
   EXPECT_TRUE(LogHas("Player stats logged to CSV file."));
   EXPECT_EQ(rotation_.CurrentLevel(), "");
+}
+
+TEST_F(SupervisorE2ETest, AnEmptyServerGoesToTheIdleMapAfterAHundredTicks) {
+  game_.Write("ashfront-sim.options", "--static\n--players=0\n--chat-every=0\n");
+  game_.Write("Mods/ashfront/Settings/Maps.con", "ashfront,hue,15\r\nashfront,ridge,15\r\n");
+  game_.Write("Mods/ashfront/Settings/ServerMapList.con",
+              "game.addLevel hue GPM_CQ ashfront\r\ngame.setIdleLevel ridge GPM_COOP ashfront\r\n");
+  ASSERT_TRUE(rotation_.LoadMapRotation(rotation_.ServerMapListPath(), false));
+  status_.SetStartDelay(0);  // a hundred ticks without the query's pause
+  ASSERT_TRUE(supervisor_.StartServer());
+  EXPECT_EQ(rotation_.IdleLevel(), "ridge GPM_COOP ashfront");
+  ASSERT_TRUE(ConnectConsole());
+  auto change_map_queued = [&] {
+    Command slots[kQueueSlots];
+    queue_.Snapshot(slots);
+    for (const Command& c : slots) {
+      if (c.code == kCmdChangeMap && std::string(c.text) == "ridge GPM_COOP ashfront") return true;
+    }
+    return false;
+  };
+  for (int tick = 1; tick < 100; ++tick) supervisor_.MonitorServerStatus();
+  EXPECT_FALSE(change_map_queued());
+  supervisor_.MonitorServerStatus();
+  EXPECT_TRUE(change_map_queued());
+  EXPECT_TRUE(LogHas("Server is idle, changing to idle map combo ridge GPM_COOP ashfront."));
+}
+
+TEST_F(SupervisorE2ETest, AboveNormalPriorityIsSetAtLaunch) {
+  if (geteuid() != 0) GTEST_SKIP() << "raising a priority needs root";
+  SupervisorOptions options;
+  options.above_normal = true;
+  supervisor_.SetOptions(options);
+  ASSERT_TRUE(supervisor_.StartServer());
+  int nice_value = 0;
+  ASSERT_TRUE(GetProcessNice(supervisor_.ServerPid(), &nice_value));
+  EXPECT_EQ(nice_value, kNiceAboveNormal);
 }
 
 }  // namespace
