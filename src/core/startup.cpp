@@ -143,7 +143,8 @@ void Program::EnsurePlayerMenu() {
   std::string path = FindPathNoCase(settings_folder_, "PlayerMenu.con");
   // An old installation shipped a 20-byte stub in place of the menu.
   if (FileExists(path) && FileSize(path) != 20) return;
-  EnsureFile(path, EnsureMode::kTruncate);
+  // Replaced whole, never emptied first: a crash leaves the old file or the new one.
+  CreateFolders(settings_folder_);
   WriteWholeFile(path, DefaultPlayerMenuText());
 }
 
