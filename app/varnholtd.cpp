@@ -27,7 +27,6 @@ int main(int argc, char** argv) {
   setup.game_folder = CurrentFolder();
   setup.arguments.assign(argv + 1, argv + argc);
   setup.runtime_folder = InstanceRuntimeFolder();
-  setup.headless = true;
 
   // Signals are blocked before the worker thread starts, so only the loop receives them.
   Program* program_ptr = nullptr;

@@ -51,7 +51,6 @@ struct ProgramSetup {
   std::string game_folder;               // the working folder at start-up
   std::vector<std::string> arguments;    // the words after the program name
   std::string runtime_folder;            // where instance sockets live
-  bool headless = false;
 };
 
 class Program {
