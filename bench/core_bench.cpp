@@ -19,7 +19,8 @@ struct CommandPath {
   CommandPath()
       : log(folder.path(), clock),
         queue(clock, log),
-        worker(queue, log, clock, [this](const Command&) { done.fetch_add(1, std::memory_order_relaxed); }) {
+        worker(queue, log, clock,
+               [this](const Command&) { done.fetch_add(1, std::memory_order_relaxed); }) {
     worker.Start();
   }
   ~CommandPath() {

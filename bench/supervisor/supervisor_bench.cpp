@@ -18,8 +18,8 @@
 #include "maps/map_rotation.h"
 #include "platform/poll_event_loop.h"
 #include "settings/settings_files.h"
-#include "support/free_port.h"
 #include "supervisor/supervisor.h"
+#include "support/free_port.h"
 
 namespace varnholt {
 namespace {
@@ -78,7 +78,8 @@ struct Rig {
     Write(folder + "/Mods/ashfront/init.con", "");
     Write(folder + "/Mods/ashfront/Settings/Maps.con", "ashfront,hue,15\r\n");
     Write(folder + "/Mods/ashfront/Settings/Mods.con", "ashfront\r\n");
-    Write(folder + "/Mods/ashfront/Settings/ServerMapList.con", "game.addLevel hue GPM_CQ ashfront\r\n");
+    Write(folder + "/Mods/ashfront/Settings/ServerMapList.con",
+          "game.addLevel hue GPM_CQ ashfront\r\n");
     Write(folder + "/ashfront-sim.options", "--static\n--players=64\n--chat-every=0\n");
     std::filesystem::copy_file(ASHFRONT_SIM_PATH, folder + "/ashfront_w32ded.exe");
     return folder;

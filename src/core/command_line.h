@@ -20,8 +20,8 @@ struct CommandLine {
   bool above_normal = false;
   bool exit_stops_server = false;  // -exit
   bool quiet = false;
-  bool show_usage = false;           // -? or /?
-  bool above_normal_refused = false; // -abovenormal on a system that cannot honour it
+  bool show_usage = false;            // -? or /?
+  bool above_normal_refused = false;  // -abovenormal on a system that cannot honour it
   bool ip_given = false;
   std::string ip;  // the -ip value as typed
   uint16_t port = kDefaultListenPort;

@@ -88,8 +88,7 @@ class DispatchServices {
     SetLastErrorCode(kErrorNotSupported);
     return false;
   }
-  virtual bool SyncFromServerBanList(const std::string& /*user*/,
-                                     const std::string& /*address*/) {
+  virtual bool SyncFromServerBanList(const std::string& /*user*/, const std::string& /*address*/) {
     SetLastErrorCode(kErrorNotSupported);
     return false;
   }

@@ -22,16 +22,36 @@ std::string Cut(const char* text, size_t max) {
 }  // namespace
 
 const std::array<Dispatcher::Handler, 30> Dispatcher::kHandlers = {
-    &Dispatcher::ConnectConsole,   &Dispatcher::MonitorTick,       &Dispatcher::StatusTick,
-    &Dispatcher::ClientData,       &Dispatcher::NotifyAll,         &Dispatcher::DisconnectClient,
-    &Dispatcher::RefreshPage,      &Dispatcher::TogglePause,       &Dispatcher::ChangeMap,
-    &Dispatcher::NextMap,          &Dispatcher::SetNextMap,        &Dispatcher::IdleMap,
-    &Dispatcher::RestartMap,       &Dispatcher::Kick,              &Dispatcher::Ban,
-    &Dispatcher::Unban,            &Dispatcher::ClearBans,         &Dispatcher::BanName,
-    &Dispatcher::VerifyBans,       &Dispatcher::SyncToServerBans,  &Dispatcher::SyncFromServerBans,
-    &Dispatcher::Chat,             &Dispatcher::ServerMessage,     &Dispatcher::ConsoleCommand,
-    &Dispatcher::SetPassword,      &Dispatcher::Screenshot,        &Dispatcher::ReadSettings,
-    &Dispatcher::ApplySettings,    &Dispatcher::SavePunkBuster,    &Dispatcher::LoadPunkBuster,
+    &Dispatcher::ConnectConsole,
+    &Dispatcher::MonitorTick,
+    &Dispatcher::StatusTick,
+    &Dispatcher::ClientData,
+    &Dispatcher::NotifyAll,
+    &Dispatcher::DisconnectClient,
+    &Dispatcher::RefreshPage,
+    &Dispatcher::TogglePause,
+    &Dispatcher::ChangeMap,
+    &Dispatcher::NextMap,
+    &Dispatcher::SetNextMap,
+    &Dispatcher::IdleMap,
+    &Dispatcher::RestartMap,
+    &Dispatcher::Kick,
+    &Dispatcher::Ban,
+    &Dispatcher::Unban,
+    &Dispatcher::ClearBans,
+    &Dispatcher::BanName,
+    &Dispatcher::VerifyBans,
+    &Dispatcher::SyncToServerBans,
+    &Dispatcher::SyncFromServerBans,
+    &Dispatcher::Chat,
+    &Dispatcher::ServerMessage,
+    &Dispatcher::ConsoleCommand,
+    &Dispatcher::SetPassword,
+    &Dispatcher::Screenshot,
+    &Dispatcher::ReadSettings,
+    &Dispatcher::ApplySettings,
+    &Dispatcher::SavePunkBuster,
+    &Dispatcher::LoadPunkBuster,
 };
 
 Dispatcher::Dispatcher(EventLog& log, DispatchServices& services)
@@ -75,11 +95,17 @@ void Dispatcher::ConnectConsole(const Call&) {
   }
 }
 
-void Dispatcher::MonitorTick(const Call&) { services_.MonitorTick(); }
+void Dispatcher::MonitorTick(const Call&) {
+  services_.MonitorTick();
+}
 
-void Dispatcher::StatusTick(const Call&) { services_.MonitorServerStatus(); }
+void Dispatcher::StatusTick(const Call&) {
+  services_.MonitorServerStatus();
+}
 
-void Dispatcher::ClientData(const Call& c) { services_.HandleClientRequest(c.command.number); }
+void Dispatcher::ClientData(const Call& c) {
+  services_.HandleClientRequest(c.command.number);
+}
 
 void Dispatcher::NotifyAll(const Call& c) {
   Notify(static_cast<uint32_t>(strtol(c.command.text, nullptr, 10)));
@@ -221,8 +247,8 @@ void Dispatcher::VerifyBans(const Call& c) {
 
 void Dispatcher::SyncToServerBans(const Call& c) {
   if (services_.SyncToServerBanList(c.user, c.address)) {
-    log_.LogMessage(kSoundNone, "User %s at %s synchronised to the server banlist.",
-                    c.user.c_str(), c.address.c_str());
+    log_.LogMessage(kSoundNone, "User %s at %s synchronised to the server banlist.", c.user.c_str(),
+                    c.address.c_str());
     Reply(c, kNotifySucceeded);
   } else {
     log_.LogMessage(kSoundNone, "Couldn't sync to the server banlist! %s",

@@ -118,8 +118,12 @@ bool Program::OpenInstanceChannel() {
   return true;
 }
 
-void Program::StartTimers() { supervisor_.StartMonitorTimer(); }
+void Program::StartTimers() {
+  supervisor_.StartMonitorTimer();
+}
 
-void Program::OnShutdownSignal(int /*signal*/) { ShutdownProgram(); }
+void Program::OnShutdownSignal(int /*signal*/) {
+  ShutdownProgram();
+}
 
 }  // namespace varnholt

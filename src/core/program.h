@@ -18,14 +18,14 @@
 #include "core/program_services.h"
 #include "core/status_display.h"
 #include "core/worker.h"
-#include "log/event_log.h"
-#include "platform/clock.h"
-#include "platform/event_loop.h"
 #include "gamelink/console_client.h"
 #include "gamelink/player_list.h"
 #include "gamelink/status_query.h"
+#include "log/event_log.h"
 #include "maps/map_rotation.h"
 #include "maps/mod_catalog.h"
+#include "platform/clock.h"
+#include "platform/event_loop.h"
 #include "platform/instance_channel.h"
 #include "platform/window_probe.h"
 #include "settings/live_settings.h"
@@ -48,9 +48,9 @@ class FrontEnd {
 };
 
 struct ProgramSetup {
-  std::string game_folder;               // the working folder at start-up
-  std::vector<std::string> arguments;    // the words after the program name
-  std::string runtime_folder;            // where instance sockets live
+  std::string game_folder;             // the working folder at start-up
+  std::vector<std::string> arguments;  // the words after the program name
+  std::string runtime_folder;          // where instance sockets live
 };
 
 class Program {

@@ -6,25 +6,41 @@
 
 namespace varnholt {
 
-bool ProgramServices::ConsoleConnected() { return program_.Console().ConsoleConnected(); }
+bool ProgramServices::ConsoleConnected() {
+  return program_.Console().ConsoleConnected();
+}
 
-bool ProgramServices::ConsoleConnect() { return program_.Console().ConsoleConnect(); }
+bool ProgramServices::ConsoleConnect() {
+  return program_.Console().ConsoleConnect();
+}
 
 bool ProgramServices::RunConsoleCommand(const std::string& command) {
   return program_.Console().RunConsoleText(command) != nullptr;
 }
 
-bool ProgramServices::PunkBusterEnabled() { return program_.Supervision().PunkBusterEnabled(); }
+bool ProgramServices::PunkBusterEnabled() {
+  return program_.Supervision().PunkBusterEnabled();
+}
 
-void ProgramServices::MonitorTick() { program_.Supervision().MonitorTick(); }
+void ProgramServices::MonitorTick() {
+  program_.Supervision().MonitorTick();
+}
 
-void ProgramServices::MonitorServerStatus() { program_.Supervision().MonitorServerStatus(); }
+void ProgramServices::MonitorServerStatus() {
+  program_.Supervision().MonitorServerStatus();
+}
 
-bool ProgramServices::ServerRunning() { return program_.Supervision().ServerRunning(); }
+bool ProgramServices::ServerRunning() {
+  return program_.Supervision().ServerRunning();
+}
 
-bool ProgramServices::GamePaused() { return program_.Supervision().GamePaused(); }
+bool ProgramServices::GamePaused() {
+  return program_.Supervision().GamePaused();
+}
 
-void ProgramServices::SetGamePaused(bool paused) { program_.Supervision().SetGamePaused(paused); }
+void ProgramServices::SetGamePaused(bool paused) {
+  program_.Supervision().SetGamePaused(paused);
+}
 
 void ProgramServices::SetCurrentLevel(const std::string& level) {
   program_.Rotation().SetCurrentLevel(level);
@@ -34,12 +50,14 @@ void ProgramServices::SetIdleLevel(const std::string& level) {
   program_.Rotation().SetIdleLevel(level);
 }
 
-void ProgramServices::SetRotationDirty() { program_.Rotation().SetDirty(); }
+void ProgramServices::SetRotationDirty() {
+  program_.Rotation().SetDirty();
+}
 
 bool ProgramServices::WriteIdleLevel(const std::string& level) {
   // An empty level removes the line.
-  return SetConSetting(program_.Log(), program_.Rotation().ServerMapListPath(),
-                       "game.setIdleLevel", level);
+  return SetConSetting(program_.Log(), program_.Rotation().ServerMapListPath(), "game.setIdleLevel",
+                       level);
 }
 
 const char* ProgramServices::RefreshCurrentPage() {
@@ -58,11 +76,17 @@ const char* ProgramServices::RefreshCurrentPage() {
   return failure;
 }
 
-bool ProgramServices::TakeAnnouncementsEdited() { return program_.Store().TakeAnnouncementsEdited(); }
+bool ProgramServices::TakeAnnouncementsEdited() {
+  return program_.Store().TakeAnnouncementsEdited();
+}
 
-bool ProgramServices::ReadSettingsFromServer() { return program_.Live().ReadSettingsFromServer(); }
+bool ProgramServices::ReadSettingsFromServer() {
+  return program_.Live().ReadSettingsFromServer();
+}
 
-bool ProgramServices::ApplySettingsToServer() { return program_.Live().ApplySettingsToServer(); }
+bool ProgramServices::ApplySettingsToServer() {
+  return program_.Live().ApplySettingsToServer();
+}
 
 void ProgramServices::RefreshStatusDisplay(bool busy) {
   StatusInputs in;

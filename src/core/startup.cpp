@@ -5,11 +5,11 @@
 #include <cstdlib>
 
 #include "autoadmin/player_menu_default.h"
+#include "core/notify_codes.h"
 #include "core/program.h"
 #include "log/error_text.h"
-#include "platform/files.h"
-#include "core/notify_codes.h"
 #include "maps/default_game_modes.h"
+#include "platform/files.h"
 #include "platform/ip_address.h"
 #include "platform/last_error.h"
 #include "platform/processes.h"
@@ -19,9 +19,9 @@ namespace varnholt {
 namespace {
 
 constexpr const char* kSettingsFiles[] = {
-    "Varnholt.con",      "ServerMapList.con",  "ServerSettings.con", "ServerAutoexec.con",
-    "BanList.con",       "ServerBanList.con",  "UserAccess.con",     "ServerSchedule.con",
-    "Announcements.con", "BannedWords.con",    "Maps.con",           "Mods.con",
+    "Varnholt.con",      "ServerMapList.con", "ServerSettings.con", "ServerAutoexec.con",
+    "BanList.con",       "ServerBanList.con", "UserAccess.con",     "ServerSchedule.con",
+    "Announcements.con", "BannedWords.con",   "Maps.con",           "Mods.con",
 };
 
 }  // namespace
@@ -117,8 +117,9 @@ void Program::DetectDedicatedMode() {
 
 bool Program::CheckServerExecutable() {
   if (FileExists(ServerExecutablePath(game_folder_))) return true;
-  Fatal("Couldn't find the AshFront server executable file!\nVarnholt.exe must reside in the "
-        "same folder as ashfront_w32ded.exe or ashfront.exe.");
+  Fatal(
+      "Couldn't find the AshFront server executable file!\nVarnholt.exe must reside in the "
+      "same folder as ashfront_w32ded.exe or ashfront.exe.");
   ClearLastError();
   return false;
 }
@@ -150,9 +151,10 @@ void Program::EnsurePlayerMenu() {
 
 bool Program::CheckSettingsFolder() {
   if (FolderHasEntries(settings_folder_)) return true;
-  Fatal("Couldn't find the server settings folder!\n%s\nVerify the server application is "
-        "correctly installed.",
-        JoinPath(settings_folder_, "*.*").c_str());
+  Fatal(
+      "Couldn't find the server settings folder!\n%s\nVerify the server application is "
+      "correctly installed.",
+      JoinPath(settings_folder_, "*.*").c_str());
   ClearLastError();
   return false;
 }
@@ -172,8 +174,9 @@ bool Program::CheckWritable(const char* name, const char* message) {
 
 bool Program::CheckModFolder() {
   if (FileExists(FindPathNoCase(game_folder_, "Mods/ashfront/init.con"))) return true;
-  Fatal("Couldn't detect a valid AshFront mod folder! Verify the server application is correctly "
-        "installed.");
+  Fatal(
+      "Couldn't detect a valid AshFront mod folder! Verify the server application is correctly "
+      "installed.");
   ClearLastError();
   return false;
 }
@@ -205,8 +208,9 @@ void Program::DeleteKickList() {
 
 bool Program::DetectInterfaces() {
   if (interfaces_.Refresh()) return true;
-  Fatal("No active IP network interfaces could be detected on this system!\nVarnholt requires "
-        "at least one active interface to launch a server.");
+  Fatal(
+      "No active IP network interfaces could be detected on this system!\nVarnholt requires "
+      "at least one active interface to launch a server.");
   ClearLastError();
   return false;
 }
@@ -218,7 +222,9 @@ bool Program::BuildUserInterface() {
   return false;
 }
 
-void Program::ResetSettings() { settings_.ResetSettingsToDefaults(interfaces_.First()); }
+void Program::ResetSettings() {
+  settings_.ResetSettingsToDefaults(interfaces_.First());
+}
 
 bool Program::ExtractDefaultGameModes() {
   // Creates the save folders and extracts the default game-mode files where missing.

@@ -11,9 +11,9 @@
 namespace varnholt {
 
 struct StatusTexts {
-  std::string title;                // "%s - %s": banner and server name
-  std::array<std::string, 5> bar;   // address:port, Dedicated/Game, Started/Stopped,
-                                    // Connected/Disconnected, Busy/Ready
+  std::string title;               // "%s - %s": banner and server name
+  std::array<std::string, 5> bar;  // address:port, Dedicated/Game, Started/Stopped,
+                                   // Connected/Disconnected, Busy/Ready
   bool operator==(const StatusTexts&) const = default;
 };
 

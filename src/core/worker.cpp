@@ -9,7 +9,9 @@ namespace varnholt {
 Worker::Worker(CommandQueue& queue, EventLog& log, const Clock& clock, Dispatch dispatch)
     : queue_(queue), log_(log), clock_(clock), dispatch_(std::move(dispatch)) {}
 
-Worker::~Worker() { Join(); }
+Worker::~Worker() {
+  Join();
+}
 
 bool Worker::Start() {
   try {
@@ -35,7 +37,8 @@ void Worker::Run() {
       dispatch_(command);
       if (timing_) {
         uint64_t end = clock_.MonotonicMs();
-        log_.LogMessage(kSoundNone, "DEBUG: Processed command %lX (queue %lu ms, execution %lu ms).",
+        log_.LogMessage(kSoundNone,
+                        "DEBUG: Processed command %lX (queue %lu ms, execution %lu ms).",
                         static_cast<unsigned long>(command.code),
                         static_cast<unsigned long>(start - command.queued),
                         static_cast<unsigned long>(end - start));

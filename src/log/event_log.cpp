@@ -112,7 +112,7 @@ void EventLog::WriteLine(const std::string& message) {
 }
 
 void EventLog::ArchiveIfFull() {
-  struct stat st{};
+  struct stat st {};
   if (stat(log_path_.c_str(), &st) != 0 || st.st_size < kLogArchiveSize) return;
   time_t now = static_cast<time_t>(clock_.CalendarSeconds());
   tm local{};
@@ -141,8 +141,8 @@ int EventLog::ShowMessage(int kind, const char* format, ...) {
   std::string text = FormatTextV(kMaxMessageText, format, args);
   va_end(args);
 
-  static constexpr const char* kTitles[] = {"", "", "Information", "Warning", "Warning",
-                                            "Question", "Error"};
+  static constexpr const char* kTitles[] = {"",        "",         "Information", "Warning",
+                                            "Warning", "Question", "Error"};
   MessagePresenter* presenter;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -158,7 +158,8 @@ int EventLog::ShowMessage(int kind, const char* format, ...) {
   int button = kButtonNone;
   bool suppressed = quiet_ && (kind == kMessageInformation || kind == kMessageError);
   if (!suppressed && presenter != nullptr) button = presenter->ShowBox(kind, kTitles[kind], text);
-  if (kind == kMessageInformation || kind == kMessageError) LogMessage(kSoundNone, "%s", text.c_str());
+  if (kind == kMessageInformation || kind == kMessageError)
+    LogMessage(kSoundNone, "%s", text.c_str());
   return button;
 }
 

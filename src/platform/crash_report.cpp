@@ -89,7 +89,8 @@ void OnFatalSignal(int signo, siginfo_t* info, void* context) {
     Dl_info dl{};
     const char* symbol = "";
     if (dladdr(frames[i], &dl) != 0) {
-      symbol = dl.dli_sname != nullptr ? dl.dli_sname : (dl.dli_fname != nullptr ? dl.dli_fname : "");
+      symbol =
+          dl.dli_sname != nullptr ? dl.dli_sname : (dl.dli_fname != nullptr ? dl.dli_fname : "");
     }
     // Argument words are not recoverable from a 64-bit frame; they are shown as zero.
     snprintf(text, sizeof text, "0x%.8lX : 0x%.8lX 0x%.8lX 0x%.8lX 0x%.8lX  %s",
@@ -115,7 +116,7 @@ bool InstallCrashReport(const CrashReportConfig& config) {
   stack.ss_sp = g_crash.alt_stack;
   stack.ss_size = sizeof g_crash.alt_stack;
   sigaltstack(&stack, nullptr);
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_sigaction = OnFatalSignal;
   action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESETHAND;
   sigemptyset(&action.sa_mask);

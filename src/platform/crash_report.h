@@ -8,9 +8,9 @@
 namespace varnholt {
 
 struct CrashReportConfig {
-  std::string log_path;        // the event log file the report is appended to
-  std::string banner;          // the program banner line
-  std::string support_address; // where users are asked to send the report
+  std::string log_path;         // the event log file the report is appended to
+  std::string banner;           // the program banner line
+  std::string support_address;  // where users are asked to send the report
 };
 
 // Installs the handler for SIGSEGV, SIGBUS, SIGFPE, SIGILL and SIGABRT (on an alternate

@@ -8,8 +8,8 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "platform/last_error.h"
@@ -45,17 +45,17 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 }
 
 bool FileExists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 bool FolderExists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 int64_t FileSize(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (stat(path.c_str(), &st) != 0) {
     SetLastErrorFromErrno(errno);
     return -1;
@@ -121,7 +121,7 @@ bool EnsureFile(const std::string& path, EnsureMode mode) {
     return SetLastErrorFromErrno(err);
   }
   close(fd);
-  struct stat st{};
+  struct stat st {};
   if (stat(path.c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0) {
     chmod(path.c_str(), st.st_mode | S_IWUSR);
   }
@@ -144,7 +144,7 @@ std::string FindPathNoCase(const std::string& base, std::string_view relative) {
     std::string chosen = piece;
     if (exists) {
       std::string direct = JoinPath(current, piece);
-      struct stat st{};
+      struct stat st {};
       if (lstat(direct.c_str(), &st) != 0) {
         std::unique_ptr<DIR, DirCloser> dir(opendir(current.c_str()));
         bool found = false;
@@ -198,7 +198,7 @@ bool WriteWholeFile(const std::string& path, std::string_view contents) {
   int fd = mkostemp(name.get(), O_CLOEXEC);
   if (fd < 0) return SetLastErrorFromErrno(errno);
   // Keep the target's permissions when it exists.
-  struct stat st{};
+  struct stat st {};
   fchmod(fd, stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) | S_IWUSR : 0644);
   bool ok = WriteAll(fd, contents.data(), contents.size()) && fsync(fd) == 0;
   int err = errno;

@@ -38,7 +38,9 @@ std::string InstanceRuntimeFolder() {
 
 InstanceChannel::InstanceChannel(std::string folder) : folder_(std::move(folder)) {}
 
-InstanceChannel::~InstanceChannel() { Close(); }
+InstanceChannel::~InstanceChannel() {
+  Close();
+}
 
 bool InstanceChannel::Open() {
   Close();

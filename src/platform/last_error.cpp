@@ -93,17 +93,20 @@ constexpr MessageRow kMessageRows[] = {
     {kWsaBadFileHandle, "The file handle supplied is not valid."},
     {kWsaAccessDenied,
      "An attempt was made to access a socket in a way forbidden by its access permissions."},
-    {kWsaFault, "The system detected an invalid pointer address in attempting to use a pointer "
-                "argument in a call."},
+    {kWsaFault,
+     "The system detected an invalid pointer address in attempting to use a pointer "
+     "argument in a call."},
     {kWsaInvalidArgument, "An invalid argument was supplied."},
     {kWsaTooManySockets, "Too many open sockets."},
     {kWsaWouldBlock, "A non-blocking socket operation could not be completed immediately."},
     {kWsaInProgress, "A blocking operation is currently executing."},
-    {kWsaAlready, "An operation was attempted on a non-blocking socket that already had an "
-                  "operation in progress."},
+    {kWsaAlready,
+     "An operation was attempted on a non-blocking socket that already had an "
+     "operation in progress."},
     {kWsaNotSocket, "An operation was attempted on something that is not a socket."},
-    {kWsaMessageSize, "A message sent on a datagram socket was larger than the internal message "
-                      "buffer or some other network limit."},
+    {kWsaMessageSize,
+     "A message sent on a datagram socket was larger than the internal message "
+     "buffer or some other network limit."},
     {kWsaAddressInUse,
      "Only one usage of each socket address (protocol/network address/port) is normally "
      "permitted."},
@@ -113,17 +116,21 @@ constexpr MessageRow kMessageRows[] = {
     {kWsaConnectionAborted,
      "An established connection was aborted by the software in your host machine."},
     {kWsaConnectionReset, "An existing connection was forcibly closed by the remote host."},
-    {kWsaNoBufferSpace, "An operation on a socket could not be performed because the system "
-                        "lacked sufficient buffer space or because a queue was full."},
+    {kWsaNoBufferSpace,
+     "An operation on a socket could not be performed because the system "
+     "lacked sufficient buffer space or because a queue was full."},
     {kWsaIsConnected, "A connect request was made on an already connected socket."},
-    {kWsaNotConnected, "A request to send or receive data was disallowed because the socket is "
-                       "not connected and (when sending on a datagram socket using a sendto "
-                       "call) no address was supplied."},
-    {kWsaShutdown, "A request to send or receive data was disallowed because the socket had "
-                   "already been shut down in that direction by a previous shutdown call."},
-    {kWsaTimedOut, "A connection attempt failed because the connected party did not properly "
-                   "respond after a period of time, or established connection failed because "
-                   "connected host has failed to respond."},
+    {kWsaNotConnected,
+     "A request to send or receive data was disallowed because the socket is "
+     "not connected and (when sending on a datagram socket using a sendto "
+     "call) no address was supplied."},
+    {kWsaShutdown,
+     "A request to send or receive data was disallowed because the socket had "
+     "already been shut down in that direction by a previous shutdown call."},
+    {kWsaTimedOut,
+     "A connection attempt failed because the connected party did not properly "
+     "respond after a period of time, or established connection failed because "
+     "connected host has failed to respond."},
     {kWsaConnectionRefused,
      "No connection could be made because the target machine actively refused it."},
     {kWsaHostDown, "A socket operation failed because the destination host was down."},
@@ -133,9 +140,13 @@ constexpr MessageRow kMessageRows[] = {
 
 }  // namespace
 
-uint32_t GetLastErrorCode() { return t_last_error; }
+uint32_t GetLastErrorCode() {
+  return t_last_error;
+}
 
-void SetLastErrorCode(uint32_t code) { t_last_error = code; }
+void SetLastErrorCode(uint32_t code) {
+  t_last_error = code;
+}
 
 uint32_t ErrnoToCode(int err) {
   if (err == 0) return 0;

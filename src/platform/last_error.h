@@ -81,7 +81,9 @@ enum ErrorCode : uint32_t {
 
 uint32_t GetLastErrorCode();
 void SetLastErrorCode(uint32_t code);
-inline void ClearLastError() { SetLastErrorCode(0); }
+inline void ClearLastError() {
+  SetLastErrorCode(0);
+}
 
 // Maps a C library errno value onto the code space above.
 uint32_t ErrnoToCode(int err);

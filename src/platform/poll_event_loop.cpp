@@ -34,9 +34,9 @@ EventLoop::TimerId PollEventLoop::StartTimer(uint32_t period_ms, std::function<v
 }
 
 void PollEventLoop::StopTimer(TimerId id) {
-  timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
-                               [id](const Timer& t) { return t.id == id; }),
-                timers_.end());
+  timers_.erase(
+      std::remove_if(timers_.begin(), timers_.end(), [id](const Timer& t) { return t.id == id; }),
+      timers_.end());
 }
 
 void PollEventLoop::WatchSocket(int fd, unsigned events, std::function<void(int, SocketEvent)> fn) {
@@ -45,9 +45,9 @@ void PollEventLoop::WatchSocket(int fd, unsigned events, std::function<void(int,
 }
 
 void PollEventLoop::UnwatchSocket(int fd) {
-  watches_.erase(std::remove_if(watches_.begin(), watches_.end(),
-                                [fd](const Watch& w) { return w.fd == fd; }),
-                 watches_.end());
+  watches_.erase(
+      std::remove_if(watches_.begin(), watches_.end(), [fd](const Watch& w) { return w.fd == fd; }),
+      watches_.end());
 }
 
 void PollEventLoop::Wake() {
@@ -115,7 +115,8 @@ void PollEventLoop::RunDueTimers() {
     if (t.due_ms <= now) due.push_back(t.id);
   }
   for (TimerId id : due) {
-    auto it = std::find_if(timers_.begin(), timers_.end(), [id](const Timer& t) { return t.id == id; });
+    auto it =
+        std::find_if(timers_.begin(), timers_.end(), [id](const Timer& t) { return t.id == id; });
     if (it == timers_.end()) continue;
     // Schedule from now, so a loop that fell behind does not fire a burst of catch-ups.
     it->due_ms = now + it->period_ms;
@@ -149,7 +150,8 @@ void PollEventLoop::RunOnce(int max_wait_ms) {
       if (fds[i].revents == 0) continue;
       int fd = fds[i].fd;
       // The watch may have been removed by an earlier callback of this round.
-      auto it = std::find_if(watches_.begin(), watches_.end(), [fd](const Watch& w) { return w.fd == fd; });
+      auto it = std::find_if(watches_.begin(), watches_.end(),
+                             [fd](const Watch& w) { return w.fd == fd; });
       if (it == watches_.end()) continue;
       std::function<void(int, SocketEvent)> fn = it->fn;
       unsigned events = it->events;

@@ -31,8 +31,8 @@ pid_t LaunchProcess(const std::string& program, const std::vector<std::string>& 
   posix_spawnattr_setsigdefault(&attr, &defaults);
   // Its own process group, so a Ctrl-C meant for the manager does not reach the server.
   posix_spawnattr_setpgroup(&attr, 0);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
-                                      POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setflags(&attr,
+                           POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

@@ -33,7 +33,7 @@ bool ReadStat(pid_t pid, ProcessInfo* info) {
 }
 
 bool SameFile(const struct stat& a, const std::string& path) {
-  struct stat b{};
+  struct stat b {};
   return stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
@@ -54,7 +54,7 @@ bool ListProcesses(std::vector<ProcessInfo>* processes) {
 }
 
 bool ProcessRunsFile(pid_t pid, const std::string& file) {
-  struct stat target{};
+  struct stat target {};
   if (stat(file.c_str(), &target) != 0) return false;
   std::string base = "/proc/" + std::to_string(pid);
   if (SameFile(target, base + "/exe")) return true;
@@ -69,7 +69,8 @@ bool ProcessRunsFile(pid_t pid, const std::string& file) {
   for (int arg = 1; arg <= 2 && pos != std::string::npos && pos + 1 < cmdline.size(); ++arg) {
     size_t start = pos + 1;
     pos = cmdline.find('\0', start);
-    std::string word = cmdline.substr(start, pos == std::string::npos ? std::string::npos : pos - start);
+    std::string word =
+        cmdline.substr(start, pos == std::string::npos ? std::string::npos : pos - start);
     if (word.empty() || word[0] == '-') continue;  // interpreter options
     std::string path = word[0] == '/' ? word : JoinPath(cwd, word);
     if (SameFile(target, path)) return true;
@@ -93,6 +94,8 @@ bool AskProcessToEnd(pid_t pid) {
   return true;
 }
 
-pid_t OwnProcessId() { return getpid(); }
+pid_t OwnProcessId() {
+  return getpid();
+}
 
 }  // namespace varnholt

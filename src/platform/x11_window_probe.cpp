@@ -25,7 +25,9 @@ bool ReadCardinal(Display* display, Window window, Atom property, unsigned long*
   return ok;
 }
 
-int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
+int IgnoreErrors(Display*, XErrorEvent*) {
+  return 0;
+}
 
 }  // namespace
 

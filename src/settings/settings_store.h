@@ -28,7 +28,6 @@ namespace varnholt {
 
 constexpr const char* kRefreshFailedText = "Couldn't refresh server settings!";
 
-
 // The other lists of the settings folder, in the order they are loaded and saved.
 enum class SavedList { kRotation = 0, kBanList = 1, kUsers = 2, kSchedule = 3 };
 constexpr int kSavedListCount = 4;

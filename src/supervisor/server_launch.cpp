@@ -53,39 +53,50 @@ bool Supervisor::ValidateStart() {
   bool internet = s.GetBool("game.serverInternet");
   std::string user = s.GetText("manager.consoleUsername");
   std::string password = s.GetText("manager.consolePassword");
-  auto in_port_range = [&](int32_t p) { return p >= port_def.low_bound && p <= port_def.high_bound; };
+  auto in_port_range = [&](int32_t p) {
+    return p >= port_def.low_bound && p <= port_def.high_bound;
+  };
   const char* failure = nullptr;
   if (s.GetAddress("game.serverIP") == 0) {
-    failure = "Couldn't start the server! Server IP is blank. You must specify an IP address on "
-              "the Server dialog page.";
+    failure =
+        "Couldn't start the server! Server IP is blank. You must specify an IP address on "
+        "the Server dialog page.";
   } else if (!in_port_range(game_port)) {
-    failure = "Couldn't start the server! Game port address is invalid. Configure a valid port "
-              "address on the Server dialog page.";
+    failure =
+        "Couldn't start the server! Game port address is invalid. Configure a valid port "
+        "address on the Server dialog page.";
   } else if (console_on && !in_port_range(console_port)) {
-    failure = "Couldn't start the server! Remote Console port address is invalid. Configure a "
-              "valid port address on the Server dialog page.";
+    failure =
+        "Couldn't start the server! Remote Console port address is invalid. Configure a "
+        "valid port address on the Server dialog page.";
   } else if (console_on && console_port == options_.listen_port) {
-    failure = "Couldn't start the server! Remote Console port address is the same as the "
-              "Varnholt port address. These ports must NOT be the same address.";
+    failure =
+        "Couldn't start the server! Remote Console port address is the same as the "
+        "Varnholt port address. These ports must NOT be the same address.";
   } else if (game_port == options_.listen_port) {
-    failure = "Couldn't start the server! Game port address is the same as the Varnholt port "
-              "address. These ports must NOT be the same address.";
+    failure =
+        "Couldn't start the server! Game port address is the same as the Varnholt port "
+        "address. These ports must NOT be the same address.";
   } else if (s.GetText("game.serverName").empty()) {
     failure = "Couldn't start the server! You must provide a name for the server.";
   } else if (admin_on && password.empty()) {
-    failure = "Couldn't start the server! Remote Admin password is blank. Specify a valid "
-              "password on the Admin dialog page.";
+    failure =
+        "Couldn't start the server! Remote Admin password is blank. Specify a valid "
+        "password on the Admin dialog page.";
   } else if (internet && admin_on && strcasecmp(password.c_str(), kDefaultPassword) == 0) {
-    failure = "Couldn't start the server! Using the default Remote Admin password is disallowed "
-              "for an Internet server to prevent unauthorised access. Change the password on "
-              "the Admin dialog page and try again.";
+    failure =
+        "Couldn't start the server! Using the default Remote Admin password is disallowed "
+        "for an Internet server to prevent unauthorised access. Change the password on "
+        "the Admin dialog page and try again.";
   } else if (console_on && (user.empty() || password.empty())) {
-    failure = "Couldn't start the server! Remote Console username and/or password is blank. "
-              "Specify a username/password on the Admin dialog page.";
+    failure =
+        "Couldn't start the server! Remote Console username and/or password is blank. "
+        "Specify a username/password on the Admin dialog page.";
   } else if (internet && console_on && user == kDefaultUsername && password == kDefaultPassword) {
-    failure = "Couldn't start the server! Using the default Remote Console username and password "
-              "is disallowed for an Internet server to prevent unauthorised access. Change the "
-              "username/password on the Admin dialog page and try again.";
+    failure =
+        "Couldn't start the server! Using the default Remote Console username and password "
+        "is disallowed for an Internet server to prevent unauthorised access. Change the "
+        "username/password on the Admin dialog page and try again.";
   }
   if (failure == nullptr) return true;
   StartFailed("%s", failure);
@@ -121,23 +132,26 @@ bool Supervisor::WriteServerFiles() {
 bool Supervisor::LaunchServer() {
   uint32_t ip = deps_.settings.GetAddress("game.serverIP");
   if (!deps_.interfaces.IsServerIpLocal(ip)) {
-    StartFailed("Couldn't start the server! A network interface with server IP address %s was not "
-                "detected on this system.\nYou must activate this interface or change the server "
-                "IP address before you can start the server.",
-                IpToText(ip).c_str());
+    StartFailed(
+        "Couldn't start the server! A network interface with server IP address %s was not "
+        "detected on this system.\nYou must activate this interface or change the server "
+        "IP address before you can start the server.",
+        IpToText(ip).c_str());
     ClearLastError();
     return false;
   }
   std::string executable = ServerExecutablePath(deps_.game_folder);
   if (!FileExists(executable)) {
-    StartFailed("Couldn't start the server! The server executable file %s is missing. Reinstall "
-                "the game or dedicated server application.",
-                kServerExecutable);
+    StartFailed(
+        "Couldn't start the server! The server executable file %s is missing. Reinstall "
+        "the game or dedicated server application.",
+        kServerExecutable);
     ClearLastError();
     return false;
   }
-  std::vector<std::string> args = {"+restart", "1", "+dedicated", "1", "+hostServer",
-                                   deps_.settings.GetBool("game.serverInternet") ? "1" : "0"};
+  std::vector<std::string> args = {
+      "+restart", "1",           "+dedicated",
+      "1",        "+hostServer", deps_.settings.GetBool("game.serverInternet") ? "1" : "0"};
   pid_t pid = LaunchProcess(executable, args, deps_.game_folder);
   if (pid < 0) {
     return StartFailed("Couldn't create the server process! %s", ErrorText(GetLastErrorCode()));
@@ -181,7 +195,9 @@ bool Supervisor::StartServer() {
   return LaunchServer();
 }
 
-bool Supervisor::StopServer() { return StopServerKeepingCount(false); }
+bool Supervisor::StopServer() {
+  return StopServerKeepingCount(false);
+}
 
 bool Supervisor::StopServerKeepingCount(bool keep_restart_count) {
   std::lock_guard<std::recursive_mutex> lock(start_stop_mutex_);
@@ -241,8 +257,9 @@ void Supervisor::AdoptServer(int32_t pid) {
   unresponsive_count_ = 0;
   // An adopted server is watched over its console too, as if this program had started it.
   if (deps_.settings.GetBool("manager.enableRemoteConsole")) {
-    deps_.console.SetCredentials(deps_.settings.GetText("manager.consoleUsername").substr(0, kCredentialMax),
-                                 deps_.settings.GetText("manager.consolePassword").substr(0, kCredentialMax));
+    deps_.console.SetCredentials(
+        deps_.settings.GetText("manager.consoleUsername").substr(0, kCredentialMax),
+        deps_.settings.GetText("manager.consolePassword").substr(0, kCredentialMax));
   }
   if (hooks_.start_button_text) hooks_.start_button_text("Stop");
   deps_.log.LogMessage(kSoundNone, "Server is already running, monitoring enabled.");

@@ -56,11 +56,13 @@ ServerProcessState Supervisor::GetServerProcessState() {
   if (pid == launched_pid_) {
     bool answered = ProcessState(pid) != 'T';
     uint16_t port = deps_.status.StatusPort();
-    if (answered && port != 0) answered = deps_.status.QueryServerStatus(port, "\\info\\") != nullptr;
+    if (answered && port != 0)
+      answered = deps_.status.QueryServerStatus(port, "\\info\\") != nullptr;
     if (answered) {
       unresponsive_count_ = 0;
     } else if (++unresponsive_count_ == kHungAfterUnanswered) {
-      if (options_.debug) deps_.log.LogMessage(kSoundNone, "DEBUG: Server process is not responding.");
+      if (options_.debug)
+        deps_.log.LogMessage(kSoundNone, "DEBUG: Server process is not responding.");
       state = ServerProcessState::kHung;
     }
   }
@@ -107,7 +109,8 @@ void Supervisor::MonitorTick() {
       if (hooks_.auto_restart && !hooks_.auto_restart()) {
         deps_.log.LogMessage(kSoundNone, "Auto-restart is disabled, server will not be restarted.");
       } else {
-        if (deps_.clock.CalendarSeconds() - server_start_time_ <= kRestartLoopWindow) ++restart_count_;
+        if (deps_.clock.CalendarSeconds() - server_start_time_ <= kRestartLoopWindow)
+          ++restart_count_;
         if (restart_count_ < kRestartLoopLimit) {
           deps_.rotation.SetCurrentLevel(LastRunningLevel());
           deps_.log.LogMessage(kSoundNone, "Auto-restart is enabled, restarting the server.");
@@ -158,7 +161,8 @@ bool Supervisor::StatusLookup(const char* key, std::string* value) {
 
 void Supervisor::RememberRunningLevel() {
   std::string level = deps_.rotation.GetRunningLevelText(
-      true, ServerRunning(), [this](const char* key, std::string* value) { return StatusLookup(key, value); });
+      true, ServerRunning(),
+      [this](const char* key, std::string* value) { return StatusLookup(key, value); });
   if (level.empty() || level[0] == '-') return;
   if (level.size() > kMaxLevelSpecLength) level.resize(kMaxLevelSpecLength);
   std::lock_guard<std::mutex> lock(level_mutex_);

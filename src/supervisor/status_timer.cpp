@@ -22,9 +22,8 @@ constexpr float kExpectedServerVersion = 1.1f;
 void Supervisor::StartStatusTimer() {
   deps_.loop.Post([this] {
     if (status_timer_ != 0) deps_.loop.StopTimer(status_timer_);
-    status_timer_ = deps_.loop.StartTimer(kStatusPeriodMs, [this] {
-      deps_.queue.QueueUniqueCommand(kCmdStatusTick, "", 0, 0);
-    });
+    status_timer_ = deps_.loop.StartTimer(
+        kStatusPeriodMs, [this] { deps_.queue.QueueUniqueCommand(kCmdStatusTick, "", 0, 0); });
   });
 }
 
@@ -66,7 +65,8 @@ void Supervisor::MonitorServerStatus() {
       uint32_t err = GetLastErrorCode();
       if (options_.debug && err != kErrorInvalidParameter && err != kWsaConnectionReset &&
           err != kWsaTimedOut) {
-        deps_.log.LogMessage(kSoundNone, "DEBUG: MonitorServerStatus: Couldn't get server status! %s",
+        deps_.log.LogMessage(kSoundNone,
+                             "DEBUG: MonitorServerStatus: Couldn't get server status! %s",
                              ErrorText(err));
       }
     } else {
@@ -91,7 +91,8 @@ void Supervisor::MonitorServerStatus() {
           bool paused = strcasecmp(value.c_str(), "pause") == 0;
           if (hooks_.pause_button_text) hooks_.pause_button_text(paused ? "Unpause" : "Pause");
           if (paused != game_paused_) {
-            if (hooks_.notify_clients) hooks_.notify_clients(paused ? kNotifyPaused : kNotifyUnpaused);
+            if (hooks_.notify_clients)
+              hooks_.notify_clients(paused ? kNotifyPaused : kNotifyUnpaused);
             game_paused_ = paused;
           }
         }
@@ -112,8 +113,9 @@ void Supervisor::MonitorServerStatus() {
         if (StatusLookup("sv_punkbuster", &value)) {
           punkbuster_enabled_ = atoi(value.c_str()) != 0;
           if (options_.debug) {
-            deps_.log.LogMessage(kSoundNone, punkbuster_enabled_ ? "DEBUG: PunkBuster is enabled."
-                                                                 : "DEBUG: PunkBuster is disabled.");
+            deps_.log.LogMessage(kSoundNone, punkbuster_enabled_
+                                                 ? "DEBUG: PunkBuster is enabled."
+                                                 : "DEBUG: PunkBuster is disabled.");
           }
         }
         if (StatusLookup("gamever", &value) && !value.empty()) {

@@ -30,7 +30,13 @@
 
 namespace varnholt {
 
-enum class ServerProcessState { kNotRunning = 0, kRunning = 1, kHung = 2, kPopup = 3, kCannotTell = 4 };
+enum class ServerProcessState {
+  kNotRunning = 0,
+  kRunning = 1,
+  kHung = 2,
+  kPopup = 3,
+  kCannotTell = 4
+};
 
 struct SupervisorDeps {
   EventLog& log;
@@ -57,16 +63,16 @@ struct SupervisorOptions {
 
 // Work of other subsystems that the ticks drive; any may be empty.
 struct SupervisorHooks {
-  std::function<bool()> auto_restart;        // the AutoRestart option
-  std::function<bool()> save_all_changes;    // before a start from the Start button
-  std::function<bool()> schedule_tick;       // true when a scheduled event fired
-  std::function<void()> periodic_admin;      // player list, status, expiry, announcements, rules
-  std::function<bool()> log_player_stats;    // end of a game
+  std::function<bool()> auto_restart;      // the AutoRestart option
+  std::function<bool()> save_all_changes;  // before a start from the Start button
+  std::function<bool()> schedule_tick;     // true when a scheduled event fired
+  std::function<void()> periodic_admin;    // player list, status, expiry, announcements, rules
+  std::function<bool()> log_player_stats;  // end of a game
   std::function<void(int64_t)> fire_scheduled_event;
   std::function<void(const char*)> start_button_text;
   std::function<void(const char*)> pause_button_text;
   std::function<void(uint32_t code)> notify_clients;  // from the worker, without data
-  std::function<void()> server_stopped;              // team summaries back to "??"
+  std::function<void()> server_stopped;               // team summaries back to "??"
 };
 
 class Supervisor {

@@ -6,10 +6,9 @@ namespace varnholt {
 namespace {
 
 TEST(CommandLineTest, FlagsAreCaseInsensitiveAndUnknownWordsIgnored) {
-  CommandLine cl = ParseCommandLine(
-      {"-START", "-Debug", "-timing", "-adminlog", "-statuslog", "-messagelog", "-exit", "-quiet",
-       "-bogus", "/?"},
-      8);
+  CommandLine cl = ParseCommandLine({"-START", "-Debug", "-timing", "-adminlog", "-statuslog",
+                                     "-messagelog", "-exit", "-quiet", "-bogus", "/?"},
+                                    8);
   EXPECT_TRUE(cl.start && cl.debug && cl.timing && cl.admin_log && cl.status_log &&
               cl.message_log && cl.exit_stops_server && cl.quiet && cl.show_usage);
   EXPECT_FALSE(cl.stop);

@@ -58,9 +58,7 @@ class RecordingServices : public DispatchServices {
   std::string ClientSlotName(int slot) override { return slot == 3 ? "alice" : "[unknown]"; }
   std::string ClientSlotAddress(int slot) override { return slot == 3 ? "10.0.0.9" : "[unknown]"; }
   std::string AccountName(int row) override { return row == 2 ? "gameadmin" : ""; }
-  void NotifyClient(int32_t origin, uint32_t code) override {
-    replies.push_back({origin, code});
-  }
+  void NotifyClient(int32_t origin, uint32_t code) override { replies.push_back({origin, code}); }
   void NotifyClients(uint32_t code, std::string_view data, bool) override {
     notified.push_back({code, std::string(data)});
   }

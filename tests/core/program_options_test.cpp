@@ -27,8 +27,8 @@ TEST(ProgramOptionsTest, MissingFileGivesDefaultsAndFirstWriteCreatesIt) {
 
 TEST(ProgramOptionsTest, NonNumbersReadAsZeroAndOtherSectionsSurvive) {
   TempFolder tmp;
-  std::string ini = tmp.Write("Varnholt.ini",
-                              "; kept\n[window]\nx=5\n[Settings]\nmodfilter = abc\nKickBanDelay=1\n");
+  std::string ini = tmp.Write(
+      "Varnholt.ini", "; kept\n[window]\nx=5\n[Settings]\nmodfilter = abc\nKickBanDelay=1\n");
   ProgramOptions options;
   ASSERT_TRUE(ReadProgramOptions(ini, &options));
   EXPECT_EQ(options.ModFilter, 0);

@@ -110,8 +110,7 @@ TEST_F(StatusQueryTest, TheSimsStaleAndOversizedRepliesAreHandled) {
   SimServer sim;
   ASSERT_TRUE(sim.Start({"--fault=stale-reply"}));
   ASSERT_TRUE(sim.WaitForOutput("Sending a stale datagram before each status reply"));
-  ASSERT_NE(status_.QueryServerStatus(sim.query_port(), "\\info\\"), nullptr)
-      << GetLastErrorCode();
+  ASSERT_NE(status_.QueryServerStatus(sim.query_port(), "\\info\\"), nullptr) << GetLastErrorCode();
   EXPECT_NE(status_.GetQueryValue("mapname"), nullptr);
 
   sim.Control("oversized-reply");

@@ -1,9 +1,9 @@
 // Whole-program runs of varnholtd in temporary game folders.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <signal.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -96,13 +96,15 @@ TEST_F(VarnholtdTest, StartUpFailuresReportTheirOwnMessageAndExitWithOne) {
     TempFolder no_mod;
     InstallServer(no_mod);
     EXPECT_EQ(RunToEnd(no_mod, {}), 1);
-    EXPECT_TRUE(LogHas(no_mod, "Couldn't detect a valid AshFront mod folder! Verify the server "
-                               "application is correctly installed."));
+    EXPECT_TRUE(LogHas(no_mod,
+                       "Couldn't detect a valid AshFront mod folder! Verify the server "
+                       "application is correctly installed."));
   }
   {
     TempFolder unwritable;
     MakeInstallation(unwritable);
-    std::filesystem::create_directories(unwritable.Sub("Mods/ashfront/Settings/ServerAutoexec.con"));
+    std::filesystem::create_directories(
+        unwritable.Sub("Mods/ashfront/Settings/ServerAutoexec.con"));
     EXPECT_EQ(RunToEnd(unwritable, {}), 1);
     EXPECT_TRUE(LogHas(unwritable,
                        "Couldn't open ServerAutoexec.con file for writing! Access is denied. (5)  "
@@ -175,7 +177,8 @@ TEST_F(VarnholtdTest, SecondInstanceLeavesAndStopReachesTheMonitoringInstance) {
 
   ChildProcess first;
   ASSERT_TRUE(StartDaemon(&first, game, {"-quiet"}, "first.txt"));
-  ASSERT_TRUE(WaitUntil([&] { return LogHas(game, "Server is already running, monitoring enabled."); }));
+  ASSERT_TRUE(
+      WaitUntil([&] { return LogHas(game, "Server is already running, monitoring enabled."); }));
 
   // A second manager for the same server hears from the first and leaves.
   ChildProcess second;
@@ -183,7 +186,8 @@ TEST_F(VarnholtdTest, SecondInstanceLeavesAndStopReachesTheMonitoringInstance) {
   int code = -1;
   ASSERT_TRUE(second.Wait(10000, &code));
   EXPECT_EQ(code, 1);
-  EXPECT_NE(game.Read("second.txt").find("Another instance of Varnholt is already monitoring this server."),
+  EXPECT_NE(game.Read("second.txt")
+                .find("Another instance of Varnholt is already monitoring this server."),
             std::string::npos);
   EXPECT_TRUE(first.running());
 
@@ -221,8 +225,9 @@ TEST_F(VarnholtdTest, IpOptionIsSavedAndAnUnknownAddressIsReset) {
   MakeInstallation(other);
   RunUntilFileHas(other, "Mods/ashfront/Settings/Varnholt.con", "game.serverIP 203.0.113.77",
                   {"-ip", "203.0.113.77"});
-  EXPECT_TRUE(LogHas(other, "A network interface with server IP address 203.0.113.77 was not "
-                            "detected on this system! Varnholt has reset the server IP"));
+  EXPECT_TRUE(LogHas(other,
+                     "A network interface with server IP address 203.0.113.77 was not "
+                     "detected on this system! Varnholt has reset the server IP"));
   // The reset is not written back: the file keeps what -ip saved.
   EXPECT_NE(other.Read("Mods/ashfront/Settings/Varnholt.con").find("game.serverIP 203.0.113.77"),
             std::string::npos);

@@ -1,10 +1,10 @@
-#include "platform/poll_event_loop.h"
-
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <thread>
+
+#include "platform/poll_event_loop.h"
 
 namespace varnholt {
 namespace {

@@ -34,7 +34,7 @@ TEST(EnsureFileTest, ClearsReadOnlyAndFailsOnlyWhenCreationFails) {
   std::string path = tmp.Write("ro.con", "x");
   chmod(path.c_str(), 0444);
   ASSERT_TRUE(EnsureFile(path, EnsureMode::kCreateIfMissing));
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_TRUE(st.st_mode & S_IWUSR);
 

@@ -17,7 +17,8 @@ TEST(IniFileTest, ReadsIgnoringCaseAndWritesInPlace) {
   ASSERT_TRUE(ini.WriteString("one", "key", "new"));
   ASSERT_TRUE(ini.WriteString("one", "added", "x"));
   ASSERT_TRUE(ini.WriteString("three", "k", "v"));
-  EXPECT_EQ(tmp.Read("a.ini"), "[One]\r\nKey=new\r\nadded=x\r\n[two]\r\nkey=2\r\n[three]\r\nk=v\r\n");
+  EXPECT_EQ(tmp.Read("a.ini"),
+            "[One]\r\nKey=new\r\nadded=x\r\n[two]\r\nkey=2\r\n[three]\r\nk=v\r\n");
 }
 
 }  // namespace

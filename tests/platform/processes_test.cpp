@@ -20,7 +20,8 @@ TEST(ProcessesTest, RecognisesTheServerByFileNotByName) {
   ChildProcess ours, foreign;
   ASSERT_TRUE(ours.Start(game.Sub("ashfront_w32ded.exe"), {"30"}, game.path()));
   ASSERT_TRUE(foreign.Start(other.Sub("ashfront_w32ded.exe"), {"30"}, other.path()));
-  ASSERT_TRUE(testing::WaitUntil([&] { return ProcessRunsFile(ours.pid(), game.Sub("ashfront_w32ded.exe")); }));
+  ASSERT_TRUE(testing::WaitUntil(
+      [&] { return ProcessRunsFile(ours.pid(), game.Sub("ashfront_w32ded.exe")); }));
   EXPECT_FALSE(ProcessRunsFile(foreign.pid(), game.Sub("ashfront_w32ded.exe")));
   EXPECT_NE(ProcessState(ours.pid()), '\0');
   ASSERT_TRUE(KillProcess(ours.pid()));

@@ -1,12 +1,12 @@
 // Faults of the substitute server that the supervisor must notice: crash, hang, slowness.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
-#include <sys/socket.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 

@@ -162,10 +162,10 @@ TEST_F(SimStatusTest, QuakestatListsRulesAndPlayers) {
   if (!std::filesystem::exists("/usr/bin/quakestat")) GTEST_SKIP() << "qstat is not installed";
   folder_.WriteSetting("ServerSettings.con", "game.serverName \"Quake check\"\n");
   folder_.WriteSetting("ServerAutoexec.con", "admin.enableRemoteConsole admin s3cret 0\n");
-  ASSERT_TRUE(sim_.Start(folder_, {"--static", "--chat-every=0", "--player=Bob|1|80",
-                                   "--player=Alice|2|30"}));
-  std::string command = "quakestat -gs2 127.0.0.1:" + std::to_string(sim_.query_port()) +
-                        " -R -P -raw ';' 2>&1";
+  ASSERT_TRUE(sim_.Start(
+      folder_, {"--static", "--chat-every=0", "--player=Bob|1|80", "--player=Alice|2|30"}));
+  std::string command =
+      "quakestat -gs2 127.0.0.1:" + std::to_string(sim_.query_port()) + " -R -P -raw ';' 2>&1";
   std::string out;
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char buf[4096];

@@ -11,18 +11,18 @@
 
 #include "core/command_queue.h"
 #include "core/interface_list.h"
+#include "core/notify_codes.h"
 #include "gamelink/console_client.h"
 #include "gamelink/status_query.h"
 #include "maps/map_rotation.h"
-#include "core/notify_codes.h"
 #include "platform/poll_event_loop.h"
 #include "platform/process_launch.h"
 #include "platform/processes.h"
 #include "settings/settings_files.h"
+#include "supervisor/supervisor.h"
 #include "support/child_process.h"
 #include "support/free_port.h"
 #include "support/temp_folder.h"
-#include "supervisor/supervisor.h"
 
 namespace varnholt {
 namespace {
@@ -54,12 +54,13 @@ class SupervisorE2ETest : public ::testing::Test {
         console_(log_, settings_, status_),
         process_(game_.path(), log_, clock_),
         supervisor_(SupervisorDeps{log_, clock_, loop_, queue_, settings_, files_, rotation_,
-                                   interfaces_, console_, status_, windows_, process_,
-                                   game_.path(), game_.Sub("Mods/ashfront/Settings")}) {
+                                   interfaces_, console_, status_, windows_, process_, game_.path(),
+                                   game_.Sub("Mods/ashfront/Settings")}) {
     game_.Write("Mods/ashfront/init.con", "");
     game_.Write("Mods/ashfront/Settings/Maps.con", "ashfront,hue,15\r\n");
     game_.Write("Mods/ashfront/Settings/Mods.con", "ashfront\r\n");
-    game_.Write("Mods/ashfront/Settings/ServerMapList.con", "game.addLevel hue GPM_CQ ashfront\r\n");
+    game_.Write("Mods/ashfront/Settings/ServerMapList.con",
+                "game.addLevel hue GPM_CQ ashfront\r\n");
     // Quiet and deterministic: no simulated chat, one player.
     game_.Write("ashfront-sim.options", "--static\n--players=1\n--chat-every=0\n");
     std::filesystem::copy_file(ASHFRONT_SIM_PATH, game_.Sub("ashfront_w32ded.exe"));
@@ -96,9 +97,7 @@ class SupervisorE2ETest : public ::testing::Test {
   bool LogHas(const std::string& text) {
     return game_.Read("Varnholt.log").find(text) != std::string::npos;
   }
-  void Control(const std::string& command) {
-    game_.Write("ashfront-sim.control", command + "\n");
-  }
+  void Control(const std::string& command) { game_.Write("ashfront-sim.control", command + "\n"); }
   // Waits until the launched server process has gone (and is reaped).
   bool WaitServerGone(int32_t pid) {
     return WaitUntil([&] {
@@ -133,8 +132,9 @@ TEST_F(SupervisorE2ETest, StartConnectAndStopWithQuit) {
   int32_t pid = supervisor_.ServerPid();
   EXPECT_TRUE(LogHas("Server started"));
   // The files the server reads were written before the launch.
-  EXPECT_NE(game_.Read("Mods/ashfront/Settings/ServerAutoexec.con").find("admin.enableRemoteConsole"),
-            std::string::npos);
+  EXPECT_NE(
+      game_.Read("Mods/ashfront/Settings/ServerAutoexec.con").find("admin.enableRemoteConsole"),
+      std::string::npos);
   EXPECT_NE(game_.Read("Mods/ashfront/Settings/MapList.con").find("hue"), std::string::npos);
   ASSERT_TRUE(ConnectConsole());
   EXPECT_EQ(supervisor_.GetServerProcessState(), ServerProcessState::kRunning);
@@ -149,8 +149,9 @@ TEST_F(SupervisorE2ETest, StartConnectAndStopWithQuit) {
 TEST_F(SupervisorE2ETest, ValidationRefusesBeforeAnythingIsWritten) {
   settings_.SetInt("game.serverPort", 15667);  // the listen port
   EXPECT_FALSE(supervisor_.StartServer());
-  EXPECT_TRUE(LogHas("Couldn't start the server! Game port address is the same as the Varnholt "
-                     "port address. These ports must NOT be the same address."));
+  EXPECT_TRUE(
+      LogHas("Couldn't start the server! Game port address is the same as the Varnholt "
+             "port address. These ports must NOT be the same address."));
   EXPECT_FALSE(std::filesystem::exists(game_.Sub("Mods/ashfront/Settings/MapList.con")));
 
   // LAN servers may keep the default console credentials; Internet servers may not.
@@ -186,7 +187,8 @@ TEST_F(SupervisorE2ETest, CrashIsRestartedOnTheLastRunningLevel) {
   EXPECT_EQ(supervisor_.RestartCount(), 0u);
   EXPECT_NE(supervisor_.CrashTime(), 0);
   // It resumes the level it was playing.
-  EXPECT_NE(game_.Read("Mods/ashfront/Settings/MapList.con").find("game.setCurrentLevel ridge GPM_COOP ashfront"),
+  EXPECT_NE(game_.Read("Mods/ashfront/Settings/MapList.con")
+                .find("game.setCurrentLevel ridge GPM_COOP ashfront"),
             std::string::npos)
       << game_.Read("Mods/ashfront/Settings/MapList.con");
 }
@@ -251,11 +253,14 @@ TEST_F(SupervisorE2ETest, AVisibleWindowOfTheServerIsAPopup) {
 TEST_F(SupervisorE2ETest, ARunningServerIsAdoptedNotLaunchedAgain) {
   testing::ChildProcess running;
   // Started by hand (as after a restart of the manager), with its files in place.
-  ASSERT_TRUE(files_.WriteServerSettingsFile(game_.Sub("Mods/ashfront/Settings/ServerSettings.con")));
-  ASSERT_TRUE(files_.WriteServerAutoexecFile(game_.Sub("Mods/ashfront/Settings/ServerAutoexec.con")));
+  ASSERT_TRUE(
+      files_.WriteServerSettingsFile(game_.Sub("Mods/ashfront/Settings/ServerSettings.con")));
+  ASSERT_TRUE(
+      files_.WriteServerAutoexecFile(game_.Sub("Mods/ashfront/Settings/ServerAutoexec.con")));
   ASSERT_TRUE(rotation_.SaveMapRotation(rotation_.GameMapListPath()));
   ASSERT_TRUE(running.Start(game_.Sub("ashfront_w32ded.exe"),
-                            {"+restart", "1", "+dedicated", "1", "+hostServer", "0"}, game_.path()));
+                            {"+restart", "1", "+dedicated", "1", "+hostServer", "0"},
+                            game_.path()));
   int32_t pid = kAnyPid;
   ASSERT_TRUE(WaitUntil([&] {
     pid = kAnyPid;
