@@ -214,26 +214,36 @@ const std::string* ConsoleClient::Exchange(std::string_view text) {
     return nullptr;
   }
   AppendMessageLog("--Message--", send_buffer_);
+  if (!SendAndReceive(ResponseKind::kCommand, "Couldn't send message to server! %s")) {
+    return nullptr;
+  }
+  AppendMessageLog("--Response--", response_.text);
+  return TakeResponse();
+}
+
+bool ConsoleClient::SendAndReceive(ResponseKind kind, const char* out_of_memory_line) {
   if (!SendAll(socket_, send_buffer_.data(), send_buffer_.size())) {
     ConsoleFailure();
-    return nullptr;
+    return false;
   }
   SocketSource source(socket_);
   ReadStatus status;
   try {
-    status = ReadConsoleResponse(source, ResponseKind::kCommand, &response_, &scratch_);
+    status = ReadConsoleResponse(source, kind, &response_, &scratch_);
   } catch (const std::bad_alloc&) {
     SetLastErrorCode(kErrorNotEnoughMemory);
-    log_.LogMessage(kSoundNone, "Couldn't send message to server! %s",
-                    ErrorText(kErrorNotEnoughMemory));
+    log_.LogMessage(kSoundNone, out_of_memory_line, ErrorText(kErrorNotEnoughMemory));
     ConsoleDisconnect();  // the rest of the frame is unread, so the stream is lost
-    return nullptr;
+    return false;
   }
   if (status != ReadStatus::kOk) {
     ConsoleFailure();
-    return nullptr;
+    return false;
   }
-  AppendMessageLog("--Response--", response_.text);
+  return true;
+}
+
+const std::string* ConsoleClient::TakeResponse() {
   // Chat goes on after the exchange; a sink may run commands, which reuse the buffers, so
   // this call's text is kept aside until they are done.
   std::string text_out;
@@ -253,34 +263,10 @@ const std::string* ConsoleClient::PollConsoleOutput() {
     return nullptr;
   }
   BuildPollFrame(&send_buffer_);
-  if (!SendAll(socket_, send_buffer_.data(), send_buffer_.size())) {
-    ConsoleFailure();
+  if (!SendAndReceive(ResponseKind::kConsoleOutput, "Couldn't send character to console! %s")) {
     return nullptr;
   }
-  SocketSource source(socket_);
-  ReadStatus status;
-  try {
-    status = ReadConsoleResponse(source, ResponseKind::kConsoleOutput, &response_, &scratch_);
-  } catch (const std::bad_alloc&) {
-    SetLastErrorCode(kErrorNotEnoughMemory);
-    log_.LogMessage(kSoundNone, "Couldn't send character to console! %s",
-                    ErrorText(kErrorNotEnoughMemory));
-    ConsoleDisconnect();
-    return nullptr;
-  }
-  if (status != ReadStatus::kOk) {
-    ConsoleFailure();
-    return nullptr;
-  }
-  std::string text_out;
-  text_out.swap(response_.text);
-  std::vector<std::string> chat;
-  chat.swap(response_.chat);
-  DeliverChat(chat);
-  result_.swap(text_out);
-  response_.text.swap(text_out);
-  ClearLastError();
-  return &result_;
+  return TakeResponse();
 }
 
 void ConsoleClient::DeliverChat(const std::vector<std::string>& chat) {

@@ -110,6 +110,11 @@ class ConsoleClient {
   bool SyncConnection();
   void CloseSocket();
   const std::string* Exchange(std::string_view text);
+  // Sends send_buffer_ and reads one response of `kind` into response_; on failure the
+  // connection is dealt with and false returned.
+  bool SendAndReceive(ResponseKind kind, const char* out_of_memory_line);
+  // Hands the chat of response_ on and returns its text (valid until the next call).
+  const std::string* TakeResponse();
   void DeliverChat(const std::vector<std::string>& chat);
   void AppendMessageLog(std::string_view head, std::string_view bytes);
   void PumpWait(uint32_t ms);

@@ -178,16 +178,7 @@ void MapRotation::SetModFilter(uint32_t filter) {
 bool MapRotation::ModMenuEntries(std::vector<std::string>* entries) {
   entries->clear();
   std::string text;
-  switch (ReadTextFile(FindPathNoCase(settings_folder_, "Mods.con"), &text, 1024 * 1024)) {
-    case TextReadResult::kOpenFailed:
-      log_.LogMessage(kSoundNone, "Couldn't open mods file! %s", ErrorText(GetLastErrorCode()));
-      return false;
-    case TextReadResult::kReadFailed:
-      log_.LogMessage(kSoundNone, "Couldn't read mods file! %s", ErrorText(GetLastErrorCode()));
-      return false;
-    case TextReadResult::kOk:
-      break;
-  }
+  if (!ReadModsFile(FindPathNoCase(settings_folder_, "Mods.con"), &text, log_)) return false;
   for (std::string_view line : SplitLines(text)) {
     if (entries->size() == kModMenuLines) break;
     entries->push_back(line.empty() ? std::string() : "Show " + Upper(line) + " maps");

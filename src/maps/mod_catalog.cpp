@@ -92,16 +92,7 @@ bool ModCatalog::BuildModList(const std::string& path) {
 bool ModCatalog::ReadModNames(std::vector<std::string>* mods) {
   mods->clear();
   std::string text;
-  switch (ReadTextFile(ModsFilePath(), &text, kMaxModsFileBytes)) {
-    case TextReadResult::kOpenFailed:
-      log_.LogMessage(kSoundNone, "Couldn't open mods file! %s", ErrorText(GetLastErrorCode()));
-      return false;
-    case TextReadResult::kReadFailed:
-      log_.LogMessage(kSoundNone, "Couldn't read mods file! %s", ErrorText(GetLastErrorCode()));
-      return false;
-    case TextReadResult::kOk:
-      break;
-  }
+  if (!ReadModsFile(ModsFilePath(), &text, log_, kMaxModsFileBytes)) return false;
   // One word at a time; a word too long for a mod name is no mod of ours.
   size_t at = 0;
   while (at < text.size()) {

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "log/error_text.h"
 #include "platform/last_error.h"
 
 namespace varnholt {
@@ -47,6 +48,20 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     lines.push_back(line);
   }
   return lines;
+}
+
+bool ReadModsFile(const std::string& path, std::string* text, EventLog& log, size_t max_bytes) {
+  switch (ReadTextFile(path, text, max_bytes)) {
+    case TextReadResult::kOpenFailed:
+      log.LogMessage(kSoundNone, "Couldn't open mods file! %s", ErrorText(GetLastErrorCode()));
+      return false;
+    case TextReadResult::kReadFailed:
+      log.LogMessage(kSoundNone, "Couldn't read mods file! %s", ErrorText(GetLastErrorCode()));
+      return false;
+    case TextReadResult::kOk:
+      break;
+  }
+  return true;
 }
 
 }  // namespace varnholt
