@@ -1,7 +1,4 @@
 // Start-up of the program, in its fixed order; each step is one function.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdlib>
 
 #include "autoadmin/player_menu_default.h"
@@ -160,13 +157,7 @@ bool Program::CheckSettingsFolder() {
 }
 
 bool Program::CheckWritable(const char* name, const char* message) {
-  std::string path = FindPathNoCase(settings_folder_, name);
-  int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd >= 0) {
-    close(fd);
-    return true;
-  }
-  SetLastErrorFromErrno(errno);
+  if (CanOpenForReadWrite(FindPathNoCase(settings_folder_, name))) return true;
   Fatal(message, ErrorText(GetLastErrorCode()));
   ClearLastError();
   return false;
@@ -203,7 +194,7 @@ void Program::WarnAboutUserFolders() {
 
 void Program::DeleteKickList() {
   // The auto-admin kick list starts empty every run.
-  unlink(FindPathNoCase(settings_folder_, "KickList.con").c_str());
+  RemoveFile(FindPathNoCase(settings_folder_, "KickList.con"));
 }
 
 bool Program::DetectInterfaces() {

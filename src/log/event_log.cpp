@@ -1,10 +1,6 @@
 #include "log/event_log.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
 
@@ -112,20 +108,15 @@ void EventLog::WriteLine(const std::string& message) {
 }
 
 void EventLog::ArchiveIfFull() {
-  struct stat st {};
-  if (stat(log_path_.c_str(), &st) != 0 || st.st_size < kLogArchiveSize) return;
+  if (FileSize(log_path_) < kLogArchiveSize) return;
   time_t now = static_cast<time_t>(clock_.CalendarSeconds());
   tm local{};
   localtime_r(&now, &local);
   char name[64];
   strftime(name, sizeof name, "%Y-%m-%d-%H-%M.log", &local);
   std::string archive = JoinPath(folder_, name);
-  // link + unlink instead of rename: an archive that exists already is never overwritten.
-  if (link(log_path_.c_str(), archive.c_str()) == 0) {
-    unlink(log_path_.c_str());
-    return;
-  }
-  SetLastErrorFromErrno(errno);
+  // An archive that exists already is never overwritten.
+  if (MoveFileNoReplace(log_path_, archive)) return;
   // The report goes straight to the file, so it cannot start another archiving attempt.
   std::string line = FormatLogLine(
       FormatText(kMaxMessageText, "Couldn't archive log file! %s", ErrorText(GetLastErrorCode())),

@@ -232,6 +232,20 @@ bool RemoveFile(const std::string& path) {
   return true;
 }
 
+bool MoveFileNoReplace(const std::string& from, const std::string& to) {
+  // link() fails when the target exists, which rename() would silently replace.
+  if (link(from.c_str(), to.c_str()) != 0) return SetLastErrorFromErrno(errno);
+  unlink(from.c_str());
+  return true;
+}
+
+bool CanOpenForReadWrite(const std::string& path) {
+  int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return SetLastErrorFromErrno(errno);
+  close(fd);
+  return true;
+}
+
 std::string CurrentFolder() {
   char buf[PATH_MAX];
   if (getcwd(buf, sizeof buf) == nullptr) return std::string();

@@ -49,6 +49,13 @@ bool AppendToFile(const std::string& path, std::string_view bytes);
 
 bool RemoveFile(const std::string& path);
 
+// Moves a file to a new name that must not exist yet; an existing target is never replaced
+// (the move fails with 183).
+bool MoveFileNoReplace(const std::string& from, const std::string& to);
+
+// True when the file can be opened for reading and writing; the last error says why not.
+bool CanOpenForReadWrite(const std::string& path);
+
 // Names of the entries of a folder (without "." and ".."); fails when it cannot be read.
 bool ListFolder(const std::string& path, std::vector<std::string>* names);
 

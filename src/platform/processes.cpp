@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -96,6 +97,10 @@ bool AskProcessToEnd(pid_t pid) {
 
 pid_t OwnProcessId() {
   return getpid();
+}
+
+void ReapChild(pid_t pid) {
+  if (pid > 0) waitpid(pid, nullptr, WNOHANG);
 }
 
 }  // namespace varnholt

@@ -31,4 +31,8 @@ bool AskProcessToEnd(pid_t pid);
 
 pid_t OwnProcessId();
 
+// Collects the exit of a child that has ended, so it does not linger as a zombie; nothing
+// happens for a process that is not our child or still runs.
+void ReapChild(pid_t pid);
+
 }  // namespace varnholt

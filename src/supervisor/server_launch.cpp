@@ -1,6 +1,5 @@
 // Starting, stopping and adopting the game server process.
 #include <strings.h>
-#include <unistd.h>
 
 #include <cstdarg>
 
@@ -107,7 +106,7 @@ bool Supervisor::ValidateStart() {
 bool Supervisor::WriteServerFiles() {
   const std::string& folder = deps_.settings_folder;
   // The server's own file; it would override what we write.
-  unlink(FindPathNoCase(folder, kAdminSettingsFile).c_str());
+  RemoveFile(FindPathNoCase(folder, kAdminSettingsFile));
   if (!deps_.settings_files.WriteServerSettingsFile(FindPathNoCase(folder, kServerSettingsFile))) {
     return StartFailed("Couldn't start the server! Couldn't write server settings file.");
   }

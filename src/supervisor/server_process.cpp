@@ -1,6 +1,5 @@
 #include "supervisor/server_process.h"
 
-#include <sys/wait.h>
 #include <time.h>
 
 #include <vector>
@@ -53,7 +52,7 @@ bool ServerProcess::WaitForExit(int32_t pid, uint32_t timeout_ms) {
   // Counted in real 50 ms pauses, so an injected clock cannot stretch the wait.
   for (uint32_t waited = 0;; waited += 50) {
     // Reap it if it is our child, so it does not linger as a zombie.
-    waitpid(pid, nullptr, WNOHANG);
+    ReapChild(pid);
     char state = ProcessState(pid);
     if (state == '\0' || state == 'Z') return true;
     if (waited >= timeout_ms) return false;
