@@ -1,15 +1,12 @@
 #include "maps/archive_reader.h"
 
-#include <fcntl.h>
 #include <lzo/lzo1x.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <memory>
 #include <vector>
 
 #include "maps/text_util.h"
+#include "platform/file_io.h"
 #include "platform/last_error.h"
 
 namespace varnholt {
@@ -82,25 +79,13 @@ int DecompressChunkedEntry(const ArchiveSource& source, const ArchiveEntry& entr
   return kExtractWritten;
 }
 
-class FdSink final : public ByteSink {
+class TempFileSink final : public ByteSink {
  public:
-  explicit FdSink(int fd) : fd_(fd) {}
-  bool Write(const void* data, size_t size) override {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-      ssize_t n = write(fd_, p, size);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return SetLastErrorFromErrno(errno);
-      }
-      p += n;
-      size -= static_cast<size_t>(n);
-    }
-    return true;
-  }
+  explicit TempFileSink(TempFileWriter& file) : file_(file) {}
+  bool Write(const void* data, size_t size) override { return file_.Write(data, size); }
 
  private:
-  int fd_;
+  TempFileWriter& file_;
 };
 
 }  // namespace
@@ -174,33 +159,16 @@ int ExtractArchiveEntry(const std::string& archivePath, std::string_view entryNa
   ArchiveEntry entry;
   if (!FindArchiveEntry(source, entryName, &entry)) return kExtractFailed;
 
-  std::string temp = outputPath + ".XXXXXX";
-  int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) {
-    SetLastErrorFromErrno(errno);
-    return kExtractFailed;
-  }
-  fchmod(fd, 0644);
-  FdSink sink(fd);
+  TempFileWriter output;
+  if (!output.Create(outputPath)) return kExtractFailed;
+  TempFileSink sink(output);
   int result = ExtractEntry(source, entry, sink);
-  uint32_t reason = GetLastErrorCode();
-  if (result == kExtractWritten && fdatasync(fd) != 0) {
-    reason = ErrnoToCode(errno);
-    result = kExtractFailed;
-  }
-  if (close(fd) != 0 && result == kExtractWritten) {
-    reason = ErrnoToCode(errno);
-    result = kExtractFailed;
-  }
-  if (result == kExtractWritten && rename(temp.c_str(), outputPath.c_str()) != 0) {
-    reason = ErrnoToCode(errno);
-    result = kExtractFailed;
-  }
   if (result != kExtractWritten) {
-    unlink(temp.c_str());
-    SetLastErrorCode(reason);
+    // Removing the temporary file keeps the extraction's own reason as the last error.
+    output.Abandon();
+    return result;
   }
-  return result;
+  return output.Commit() ? kExtractWritten : kExtractFailed;
 }
 
 bool NameEndsWithGameType(std::string_view upper_name, std::string_view suffix) {

@@ -1,4 +1,4 @@
-// Random-access byte sources for the level archive reader: an open file (read with pread,
+// Random-access byte sources for the level archive reader: an open file (read at offsets,
 // so the reader never depends on a shared file position) or a block of memory (fuzzing,
 // benchmarks). A source is used by one thread at a time.
 #pragma once
@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "platform/file_io.h"
 
 namespace varnholt {
 
@@ -24,20 +26,15 @@ class ArchiveSource {
 
 class FileArchiveSource final : public ArchiveSource {
  public:
-  FileArchiveSource() = default;
-  ~FileArchiveSource() override;
-  FileArchiveSource(const FileArchiveSource&) = delete;
-  FileArchiveSource& operator=(const FileArchiveSource&) = delete;
-
-  // Opens the archive for reading; false with the mapped errno as last error.
+  // Opens the archive for reading; false with the mapped errno as last error (a folder is
+  // refused).
   bool Open(const std::string& path);
-  bool IsOpen() const { return fd_ >= 0; }
-  uint64_t Size() const override { return size_; }
+  bool IsOpen() const { return file_.IsOpen(); }
+  uint64_t Size() const override { return file_.Size(); }
   bool ReadAt(uint64_t offset, void* buffer, size_t size) const override;
 
  private:
-  int fd_ = -1;
-  uint64_t size_ = 0;
+  ReadOnlyFile file_;
 };
 
 class MemoryArchiveSource final : public ArchiveSource {

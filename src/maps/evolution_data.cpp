@@ -1,15 +1,12 @@
 #include "maps/evolution_data.h"
 
 #include <expat.h>
-#include <fcntl.h>
 #include <strings.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
-#include "platform/last_error.h"
+#include "platform/file_io.h"
 
 namespace varnholt {
 
@@ -79,28 +76,17 @@ EvolutionData ParseEvolutionText(std::string_view xml) {
 
 bool ReadEvolutionFile(const std::string& path, EvolutionData* data) {
   *data = EvolutionData();
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return SetLastErrorFromErrno(errno);
+  ReadOnlyFile file;
+  if (!file.Open(path)) return false;
   EvolutionParser parser;
   char block[kEvolutionBlockSize];
   for (;;) {
-    // Fill the block completely unless the file ends, so only the last one is short.
+    // Each block is filled completely unless the file ends, so only the last one is short.
     size_t n = 0;
-    while (n < sizeof block) {
-      ssize_t got = read(fd, block + n, sizeof block - n);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) {
-        int err = errno;
-        close(fd);
-        return SetLastErrorFromErrno(err);
-      }
-      if (got == 0) break;
-      n += static_cast<size_t>(got);
-    }
+    if (!file.Read(block, sizeof block, &n)) return false;
     const bool final = n < sizeof block;
     if (!parser.Feed(block, n, final) || final) break;
   }
-  close(fd);
   *data = parser.Take();
   return true;
 }

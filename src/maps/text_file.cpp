@@ -1,40 +1,26 @@
 #include "maps/text_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "log/error_text.h"
+#include "platform/file_io.h"
 #include "platform/last_error.h"
 
 namespace varnholt {
 
 TextReadResult ReadTextFile(const std::string& path, std::string* text, size_t max_bytes) {
   text->clear();
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    SetLastErrorFromErrno(errno);
-    return TextReadResult::kOpenFailed;
-  }
+  ReadOnlyFile file;
+  if (!file.Open(path)) return TextReadResult::kOpenFailed;
   char buf[8192];
   for (;;) {
-    ssize_t n = read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      SetLastErrorFromErrno(errno);
-      close(fd);
-      return TextReadResult::kReadFailed;
-    }
+    size_t n = 0;
+    if (!file.Read(buf, sizeof buf, &n)) return TextReadResult::kReadFailed;
     if (n == 0) break;
-    if (text->size() + static_cast<size_t>(n) > max_bytes) {
+    if (text->size() + n > max_bytes) {
       SetLastErrorCode(kErrorInsufficientBuffer);
-      close(fd);
       return TextReadResult::kReadFailed;
     }
-    text->append(buf, static_cast<size_t>(n));
+    text->append(buf, n);
   }
-  close(fd);
   return TextReadResult::kOk;
 }
 
