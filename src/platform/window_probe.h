@@ -22,4 +22,7 @@ class X11WindowProbe final : public WindowProbe {
   bool FindVisibleWindow(pid_t pid, std::string* description) override;
 };
 
+// True when an X server answers on the named display.
+bool X11DisplayAnswers(const std::string& name);
+
 }  // namespace varnholt

@@ -69,4 +69,11 @@ bool X11WindowProbe::FindVisibleWindow(pid_t pid, std::string* description) {
   return found;
 }
 
+bool X11DisplayAnswers(const std::string& name) {
+  Display* display = XOpenDisplay(name.c_str());
+  if (display == nullptr) return false;
+  XCloseDisplay(display);
+  return true;
+}
+
 }  // namespace varnholt
