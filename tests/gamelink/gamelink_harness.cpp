@@ -18,6 +18,7 @@
 #include "platform/ip_address.h"
 #include "settings/setting_def.h"
 #include "support/child_process.h"
+#include "support/sim_launch.h"
 
 namespace varnholt::testing {
 namespace {
@@ -82,37 +83,19 @@ bool SimServer::Start(const std::vector<std::string>& options, bool punkbuster, 
   folder_.Write(std::string(kSettings) + "MapList.con",
                 "game.addLevel harbor GPM_CQ ashfront\n"
                 "game.setCurrentLevel harbor GPM_CQ ashfront\n");
-  std::vector<std::string> args = {
-      "ashfront_w32ded.exe", "+restart", "1",        "+dedicated",     "1",
-      "+hostServer",         "1",        "--static", "--chat-every=0", "--console-port=0"};
+  std::vector<std::string> args = {"+restart",        "1", "+dedicated", "1",
+                                   "+hostServer",     "1", "--static",   "--chat-every=0",
+                                   "--console-port=0"};
   bool query_port_given = false;
   for (const std::string& o : options) query_port_given |= o.rfind("--query-port=", 0) == 0;
   if (!query_port_given) args.push_back("--query-port=0");
   args.insert(args.end(), options.begin(), options.end());
-  std::string out_path = folder_.Sub("sim.out");
-  pid_ = fork();
-  if (pid_ == 0) {
-    if (chdir(folder_.path().c_str()) != 0) _exit(126);
-    int fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) _exit(126);
-    dup2(fd, 1);
-    dup2(fd, 2);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(ASHFRONT_SIM_PATH, argv.data());
-    _exit(127);
-  }
-  if (pid_ < 0 || !WaitForOutput("Status query listening on")) return false;
-  std::string out = Output();
-  std::smatch m;
-  if (std::regex_search(out, m, std::regex("Console listening on [0-9.]+:([0-9]+)"))) {
-    console_port_ = std::stoi(m[1]);
-  }
-  if (std::regex_search(out, m, std::regex("Status query listening on [0-9.]+:([0-9]+)"))) {
-    query_port_ = std::stoi(m[1]);
-  }
-  return console_port_ != 0 && query_port_ != 0;
+  pid_ = LaunchSim(ASHFRONT_SIM_PATH, folder_.path(), args);
+  SimPorts ports;
+  if (pid_ < 0 || !WaitForSimPorts(pid_, folder_.path(), 5000, &ports)) return false;
+  console_port_ = ports.console;
+  query_port_ = ports.query;
+  return console_port_ != 0;
 }
 
 void SimServer::Control(const std::string& command) {

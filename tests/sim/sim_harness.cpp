@@ -17,6 +17,8 @@
 #include <regex>
 #include <thread>
 
+#include "support/sim_launch.h"
+
 namespace varnholt::testing {
 namespace {
 
@@ -75,50 +77,18 @@ SimProcess::~SimProcess() {
 
 bool SimProcess::Start(const SimGameFolder& folder, const std::vector<std::string>& options) {
   folder_ = folder.path();
-  std::vector<std::string> args = {"ashfront_w32ded.exe", "+restart", "1", "+dedicated", "1",
-                                   "+hostServer",         "1"};
+  std::vector<std::string> args = {"+restart", "1", "+dedicated", "1", "+hostServer", "1"};
   args.insert(args.end(), options.begin(), options.end());
-  std::string out_path = folder_ + "/sim.out";
-  unlink(out_path.c_str());  // the output of an earlier run must not be taken for this one
-  pid_ = fork();
-  if (pid_ == 0) {
-    if (chdir(folder_.c_str()) != 0) _exit(126);
-    int fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) _exit(126);
-    dup2(fd, 1);
-    dup2(fd, 2);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(ASHFRONT_SIM_PATH, argv.data());
-    _exit(127);
-  }
-  if (pid_ < 0) return false;
-  // Ready when it reports its ports; a sim that ended instead is left for WaitExit to reap.
-  int64_t end = NowMs() + kPatienceMs;
-  while (Output().find("Status query listening on") == std::string::npos) {
-    siginfo_t info{};
-    if (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-        info.si_pid == pid_) {
-      return false;
-    }
-    if (NowMs() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  std::string out = Output();
-  std::smatch m;
-  if (std::regex_search(out, m, std::regex("Console listening on [0-9.]+:([0-9]+)"))) {
-    console_port_ = std::stoi(m[1]);
-  }
-  if (std::regex_search(out, m, std::regex("Status query listening on [0-9.]+:([0-9]+)"))) {
-    query_port_ = std::stoi(m[1]);
-  }
-  return query_port_ != 0;
+  pid_ = LaunchSim(ASHFRONT_SIM_PATH, folder_, args);
+  SimPorts ports;
+  if (pid_ < 0 || !WaitForSimPorts(pid_, folder_, kPatienceMs, &ports)) return false;
+  console_port_ = ports.console;
+  query_port_ = ports.query;
+  return true;
 }
 
 std::string SimProcess::Output() const {
-  std::ifstream in(folder_ + "/sim.out", std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return SimOutput(folder_);
 }
 
 bool SimProcess::WaitForOutput(const std::string& text, int timeout_ms) const {
