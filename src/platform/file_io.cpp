@@ -85,7 +85,9 @@ bool TempFileWriter::Create(const std::string& target) {
   std::string temp = target + ".XXXXXX";
   int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return SetLastErrorFromErrno(errno);
-  fchmod(fd, 0644);
+  // The replacement keeps the target's permissions when it exists.
+  struct stat st {};
+  fchmod(fd, stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) | S_IWUSR : 0644);
   fd_ = fd;
   target_ = target;
   temp_path_ = std::move(temp);

@@ -52,7 +52,8 @@ class TempFileWriter {
   TempFileWriter& operator=(const TempFileWriter&) = delete;
 
   // Abandons any file in progress, then creates a uniquely named temporary file beside
-  // `target` (readable by all, writable by its owner). False with the mapped errno.
+  // `target`, with the target's permissions when it exists (else readable by all, writable
+  // by its owner). False with the mapped errno.
   bool Create(const std::string& target);
   // Appends all the bytes; false with the mapped errno.
   bool Write(const void* data, size_t size);

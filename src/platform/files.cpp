@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/file_io.h"
 #include "platform/last_error.h"
 
 namespace varnholt {
@@ -191,30 +192,8 @@ bool ReadWholeFile(const std::string& path, std::string* contents, size_t max_by
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view contents) {
-  // mkstemp gives every writer (and every thread) its own temporary name.
-  std::string tmpl = path + ".XXXXXX";
-  std::unique_ptr<char[]> name(new char[tmpl.size() + 1]);
-  memcpy(name.get(), tmpl.c_str(), tmpl.size() + 1);
-  int fd = mkostemp(name.get(), O_CLOEXEC);
-  if (fd < 0) return SetLastErrorFromErrno(errno);
-  // Keep the target's permissions when it exists.
-  struct stat st {};
-  fchmod(fd, stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) | S_IWUSR : 0644);
-  bool ok = WriteAll(fd, contents.data(), contents.size()) && fsync(fd) == 0;
-  int err = errno;
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
-  if (ok && rename(name.get(), path.c_str()) != 0) {
-    ok = false;
-    err = errno;
-  }
-  if (!ok) {
-    unlink(name.get());
-    return SetLastErrorFromErrno(err);
-  }
-  return true;
+  TempFileWriter writer;
+  return writer.Create(path) && writer.Write(contents.data(), contents.size()) && writer.Commit();
 }
 
 bool AppendToFile(const std::string& path, std::string_view bytes) {
