@@ -6,21 +6,13 @@
 #include <string>
 
 #include "gamelink/console_response.h"
+#include "gamelink_harness.h"
 #include "platform/last_error.h"
 
 namespace varnholt {
 namespace {
 
-std::string Frame(const std::vector<std::string>& strings) {
-  std::string out;
-  AppendU32(&out, static_cast<uint32_t>(strings.size()));
-  for (const std::string& s : strings) {
-    AppendU32(&out, static_cast<uint32_t>(s.size() + 1));
-    out += s;
-    out.push_back('\0');
-  }
-  return out;
-}
+using testing::ResponseFrame;
 
 ReadStatus Read(const std::string& bytes, ResponseKind kind, ConsoleResponse* response) {
   MemorySource source(bytes);
@@ -31,16 +23,16 @@ ReadStatus Read(const std::string& bytes, ResponseKind kind, ConsoleResponse* re
 TEST(ConsoleWireTest, CommandTextIsCutAtLineFeeds) {
   std::string frame;
   BuildCommandFrame("admin.restartMap", &frame);
-  EXPECT_EQ(frame, Frame({"ConsoleMessage 0", "admin.restartMap", "\r"}));
+  EXPECT_EQ(frame, ResponseFrame({"ConsoleMessage 0", "admin.restartMap", "\r"}));
 
   BuildCommandFrame("a\nb\n", &frame);  // the empty piece after the last line feed is not sent
-  EXPECT_EQ(frame, Frame({"ConsoleMessage 0", "a", "b", "\r"}));
+  EXPECT_EQ(frame, ResponseFrame({"ConsoleMessage 0", "a", "b", "\r"}));
 
   BuildCommandFrame("a\n\nb", &frame);  // empty lines between are
-  EXPECT_EQ(frame, Frame({"ConsoleMessage 0", "a", "", "b", "\r"}));
+  EXPECT_EQ(frame, ResponseFrame({"ConsoleMessage 0", "a", "", "b", "\r"}));
 
   BuildPollFrame(&frame);
-  EXPECT_EQ(frame, Frame({"ConsoleRun 0", std::string(1, '\0')}));
+  EXPECT_EQ(frame, ResponseFrame({"ConsoleRun 0", std::string(1, '\0')}));
 }
 
 TEST(ConsoleWireTest, LoginIsEncipheredWithTheKeyAndCutTo31Characters) {
@@ -67,24 +59,25 @@ TEST(ConsoleWireTest, PastedTextCannotLeaveItsArgument) {
 
 TEST(ConsoleResponseTest, CommandResponseSeparatesChatAndDropsOutOfBandLines) {
   ConsoleResponse r;
-  ASSERT_EQ(Read(Frame({"line one", "##--0ALL anna: hi", "##status", "line two"}),
+  ASSERT_EQ(Read(ResponseFrame({"line one", "##--0ALL anna: hi", "##status", "line two"}),
                  ResponseKind::kCommand, &r),
             ReadStatus::kOk);
   EXPECT_EQ(r.text, "line one\nline two\n");
   ASSERT_EQ(r.chat.size(), 1u);
   EXPECT_EQ(r.chat[0], "ALL anna: hi");
 
-  ASSERT_EQ(Read(Frame({}), ResponseKind::kCommand, &r), ReadStatus::kOk);
+  ASSERT_EQ(Read(ResponseFrame({}), ResponseKind::kCommand, &r), ReadStatus::kOk);
   EXPECT_EQ(r.text, "");  // no lines is still a response
   EXPECT_TRUE(r.chat.empty());
 }
 
 TEST(ConsoleResponseTest, ConsoleOutputJoinsContinuationsAndDropsPrompts) {
   ConsoleResponse r;
-  ASSERT_EQ(Read(Frame({"x", "#head of a long line", " and its tail", "", ">", "##--1TEAM b: go",
-                        "#next", "plain", "#a", "##--0c", " not joined after chat"}),
-                 ResponseKind::kConsoleOutput, &r),
-            ReadStatus::kOk);
+  ASSERT_EQ(
+      Read(ResponseFrame({"x", "#head of a long line", " and its tail", "", ">", "##--1TEAM b: go",
+                          "#next", "plain", "#a", "##--0c", " not joined after chat"}),
+           ResponseKind::kConsoleOutput, &r),
+      ReadStatus::kOk);
   EXPECT_EQ(r.typed_reply, "x");
   EXPECT_EQ(r.text, "#head of a long lineand its tail\n#nextlain\n#a\n not joined after chat\n");
   ASSERT_EQ(r.chat.size(), 2u);
@@ -130,7 +123,7 @@ TEST(ConsoleResponseTest, HugeCountsAndLengthsAreRefusedBeforeAllocating) {
 }
 
 TEST(ConsoleResponseTest, AFrameCutShortIsAReceiveFailure) {
-  std::string bytes = Frame({"first", "second"});
+  std::string bytes = ResponseFrame({"first", "second"});
   bytes.resize(bytes.size() - 3);
   ConsoleResponse r;
   EXPECT_EQ(Read(bytes, ResponseKind::kCommand, &r), ReadStatus::kReceiveFailed);
