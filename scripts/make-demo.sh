@@ -21,6 +21,9 @@ if [ ! -s "$settings/ServerMapList.con" ]; then
   printf 'game.addLevel hue GPM_CQ ashfront\r\ngame.addLevel greywater GPM_COOP ashfront\r\ngame.addLevel frostbite GPM_CQ frontier\r\ngame.addLevel ironhold GPM_CQ ashfront\r\n' > "$settings/ServerMapList.con"
 fi
 
+# A living game: simulated players and bots who fight and chat.
+[ -f "$game/ashfront-sim.options" ] || printf -- '--players=12\n--bots=2\n' > "$game/ashfront-sim.options"
+
 sim="$build/tools/ashfront-sim/ashfront-sim"
 if [ -x "$sim" ]; then
   # A copy, not a link: the server is recognised by its executable file.
