@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/game_link.h"
 #include "gamelink/player_list_parse.h"
 #include "log/event_log.h"
 #include "settings/settings_table.h"
@@ -25,22 +26,6 @@ namespace varnholt {
 
 class ConsoleClient;
 class StatusQuery;
-
-// One row of the player list, every field as text as the server reported it.
-struct PlayerRecord {
-  std::string name;
-  int id = -1;
-  std::string team;  // "[unknown]", "vyr" or "dak"; empty when the status did not know him
-  std::string score;
-  std::string kills;
-  std::string deaths;
-  std::string ping;
-  std::string address;
-  std::string keyhash;
-  std::string guid;  // PunkBuster GUID
-
-  bool operator==(const PlayerRecord&) const = default;
-};
 
 // The columns the Players page can sort by; kNone keeps the order built.
 enum class PlayerColumn {
