@@ -7,10 +7,12 @@
 
 namespace varnholt {
 
+InterfaceList::InterfaceList(EventLog& log) : InterfaceList(log, DetectInterfaceAddresses) {}
+
 bool InterfaceList::Refresh() {
   std::vector<uint32_t> found;
   size_t reported = 0;
-  if (!DetectInterfaceAddresses(&found, &reported)) return false;
+  if (!detect_(&found, &reported)) return false;
   if (reported > kMaxInterfaces) {
     log_.LogMessage(kSoundNone, "Maximum number of IP interfaces exceeded! (%i)",
                     static_cast<int>(kMaxInterfaces));

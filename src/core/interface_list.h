@@ -3,7 +3,9 @@
 // user-interface thread and the worker both use it, so a mutex guards the list.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -13,7 +15,13 @@ namespace varnholt {
 
 class InterfaceList {
  public:
-  explicit InterfaceList(EventLog& log) : log_(log) {}
+  // Reads the list as DetectInterfaceAddresses does (addresses, how many the system has).
+  using Detector = std::function<bool(std::vector<uint32_t>*, size_t*)>;
+
+  // The system's interfaces.
+  explicit InterfaceList(EventLog& log);
+  // Another source of interfaces, for tests.
+  InterfaceList(EventLog& log, Detector detect) : log_(log), detect_(std::move(detect)) {}
 
   // Reads the list again; logs when the system has more than fits. Fails with the last error.
   bool Refresh();
@@ -26,6 +34,7 @@ class InterfaceList {
 
  private:
   EventLog& log_;
+  Detector detect_;
   mutable std::mutex mutex_;
   std::vector<uint32_t> addresses_;
 };

@@ -216,7 +216,8 @@ TEST_F(VarnholtdTest, ErrorLogOffKeepsOnlyTheLinesBeforeTheOptions) {
 TEST_F(VarnholtdTest, IpOptionIsSavedAndAnUnknownAddressIsReset) {
   TempFolder game;
   MakeInstallation(game);
-  // 127.0.0.1 is accepted although no interface lists it.
+  // 127.0.0.1 is accepted; the interface list offers it only on a machine without another
+  // interface (the interface list tests show it accepted while unlisted).
   RunUntilFileHas(game, "Mods/ashfront/Settings/Varnholt.con", "game.serverIP 127.0.0.1\r\n",
                   {"-ip", "127.0.0.1"});
   EXPECT_FALSE(LogHas(game, "was not detected"));
