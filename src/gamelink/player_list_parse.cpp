@@ -30,37 +30,32 @@ bool ParseId(std::string_view text, int* id) {
   return true;
 }
 
-}  // namespace
-
-PlayerLineKind ParsePlayerLine(std::string_view line, ParsedPlayerLine* out) {
-  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+// A remote player's line; false when it is not one.
+bool ParseRemoteLine(std::string_view line, ParsedPlayerLine* out) {
   // The last marker is the server's own: a name may contain the words, the address and the
   // hexadecimal keyhash after the real marker cannot.
   const size_t remote = line.rfind(kRemoteMarker);
-  if (remote == std::string_view::npos) {
-    return line.find(kBotMarker) != std::string_view::npos ? PlayerLineKind::kBot
-                                                           : PlayerLineKind::kParseError;
-  }
+  if (remote == std::string_view::npos) return false;
   const size_t colon = line.find(':');
-  if (colon == std::string_view::npos || colon >= remote) return PlayerLineKind::kParseError;
+  if (colon == std::string_view::npos || colon >= remote) return false;
   const size_t space = line.find(' ', colon + 1);
-  if (space == std::string_view::npos || space >= remote) return PlayerLineKind::kParseError;
+  if (space == std::string_view::npos || space >= remote) return false;
   int id = -1;
-  if (!ParseId(line.substr(colon + 1, space - colon - 1), &id)) return PlayerLineKind::kParseError;
+  if (!ParseId(line.substr(colon + 1, space - colon - 1), &id)) return false;
 
   // The name ends just before the blank in front of the marker.
   const size_t name_start = space + kNameOffset;
-  if (remote == 0 || name_start > remote - 1) return PlayerLineKind::kParseError;
+  if (remote == 0 || name_start > remote - 1) return false;
   std::string_view name = line.substr(name_start, remote - 1 - name_start);
 
   const size_t ip = remote + kAddressMarkerOffset;
   if (ip > line.size() || line.substr(ip, kAddressMarker.size()) != kAddressMarker) {
-    return PlayerLineKind::kParseError;
+    return false;
   }
   const size_t address_start = ip + kAddressOffset;
-  if (address_start > line.size()) return PlayerLineKind::kParseError;
+  if (address_start > line.size()) return false;
   const size_t address_end = line.find(':', address_start);
-  if (address_end == std::string_view::npos) return PlayerLineKind::kParseError;
+  if (address_end == std::string_view::npos) return false;
 
   out->id = id;
   out->name.assign(name.substr(0, kPlayerNameParsedMax));
@@ -72,7 +67,17 @@ PlayerLineKind ParsePlayerLine(std::string_view line, ParsedPlayerLine* out) {
   } else {
     out->keyhash.assign(line.substr(hash + kHashMarker.size()).substr(0, kPlayerKeyhashMax));
   }
-  return PlayerLineKind::kPlayer;
+  return true;
+}
+
+}  // namespace
+
+PlayerLineKind ParsePlayerLine(std::string_view line, ParsedPlayerLine* out) {
+  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (ParseRemoteLine(line, out)) return PlayerLineKind::kPlayer;
+  // A bot whose name holds the remote marker is still a bot, not a broken list.
+  return line.find(kBotMarker) != std::string_view::npos ? PlayerLineKind::kBot
+                                                         : PlayerLineKind::kParseError;
 }
 
 int32_t DecimalValue(std::string_view text) {

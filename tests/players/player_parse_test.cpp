@@ -29,6 +29,9 @@ TEST(PlayerLineTest, ReadsPlayersSkipsBotsAndKeepsNamesWhole) {
   EXPECT_EQ(p.keyhash, "[unknown]");
 
   EXPECT_EQ(Parse("Id:40 - Bot Sergeant is an AI bot", &p), PlayerLineKind::kBot);
+  // A bot named after the remote marker is a bot, not a broken list.
+  EXPECT_EQ(Parse("Id:41 - Bot is remote is an AI bot", &p), PlayerLineKind::kBot);
+  EXPECT_EQ(Parse("Id:42 - x is remote ip: 1.2.3.4 is an AI bot", &p), PlayerLineKind::kBot);
   // A player cannot hide as a bot or break the line with the marker words in his name.
   ASSERT_EQ(Parse("Id:3 - x is an AI bot is remote ip: 1.2.3.4:5", &p), PlayerLineKind::kPlayer);
   EXPECT_EQ(p.name, "x is an AI bot");
