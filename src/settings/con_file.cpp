@@ -132,6 +132,11 @@ bool RemoveLinesContaining(EventLog& log, const std::string& path, std::string_v
   }
   // A replacement never carries a line break of its own into the file.
   std::string new_line(replacement.substr(0, replacement.find_first_of("\r\n")));
+  // The rewrite keeps the line end the file already uses: LF when every line ends so (the
+  // rotation files), else CR LF (the settings files, and a file with no line end yet).
+  const bool lf_only =
+      contents.find('\n') != std::string::npos && contents.find("\r\n") == std::string::npos;
+  const std::string_view eol = lf_only ? "\n" : "\r\n";
   std::string out;
   out.reserve(contents.size() + new_line.size() + 2);
   bool matched = false;
@@ -145,13 +150,13 @@ bool RemoveLinesContaining(EventLog& log, const std::string& path, std::string_v
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.find(text) != std::string_view::npos) {
       matched = true;
-      if (!new_line.empty()) out.append(new_line).append("\r\n");
+      if (!new_line.empty()) out.append(new_line).append(eol);
       continue;
     }
-    // Every line ends with CR LF, so an appended line can never join the last one.
-    out.append(line).append("\r\n");
+    // Every line ends with a line end, so an appended line can never join the last one.
+    out.append(line).append(eol);
   }
-  if (!matched && !new_line.empty()) out.append(new_line).append("\r\n");
+  if (!matched && !new_line.empty()) out.append(new_line).append(eol);
   if (!WriteWholeFile(path, out)) {
     log.LogMessage(kSoundNone, "Couldn't rename %s! %s", path.c_str(),
                    ErrorText(GetLastErrorCode()));

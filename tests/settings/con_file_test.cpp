@@ -77,6 +77,18 @@ TEST_F(ConFileTest, SetConSettingReplacesOrAppendsWithCrLf) {
   EXPECT_EQ(tmp_.Read("m.con"), "game.a 1\r\ngame.setIdleLevel x\r\n");
 }
 
+TEST_F(ConFileTest, ARewriteKeepsTheLineEndOfAFileWrittenWithLineFeeds) {
+  // The rotation files are written with LF; changing the idle map must not mix in CR LF.
+  std::string path = tmp_.Write("ServerMapList.con", "game.addLevel a gpm_cq ashfront\n");
+  ASSERT_TRUE(SetConSetting(log_, path, "game.setIdleLevel", "b gpm_cq ashfront"));
+  EXPECT_EQ(tmp_.Read("ServerMapList.con"),
+            "game.addLevel a gpm_cq ashfront\ngame.setIdleLevel b gpm_cq ashfront\n");
+  ASSERT_TRUE(SetConSetting(log_, path, "game.setIdleLevel", ""));
+  EXPECT_EQ(tmp_.Read("ServerMapList.con"), "game.addLevel a gpm_cq ashfront\n");
+  ASSERT_TRUE(RemoveLinesContaining(log_, path, "addLevel"));
+  EXPECT_EQ(tmp_.Read("ServerMapList.con"), "");
+}
+
 TEST_F(ConFileTest, RemoveLinesContainingFailsTruthfully) {
   std::string missing = tmp_.Sub("nope.con");
   EXPECT_FALSE(RemoveLinesContaining(log_, missing, "x"));
