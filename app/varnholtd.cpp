@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/program.h"
+#include "program/program.h"
 #include "log/stderr_presenter.h"
 #include "platform/clock.h"
 #include "platform/files.h"

@@ -1,4 +1,4 @@
-#include "core/program.h"
+#include "program/program.h"
 
 #include <lzo/lzoconf.h>
 

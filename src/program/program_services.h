@@ -2,7 +2,7 @@
 // subsystem that owns it. Runs on the worker thread.
 #pragma once
 
-#include "core/dispatch_services.h"
+#include "program/dispatch_services.h"
 
 namespace varnholt {
 

@@ -3,7 +3,7 @@
 
 #include "autoadmin/player_menu_default.h"
 #include "core/notify_codes.h"
-#include "core/program.h"
+#include "program/program.h"
 #include "log/error_text.h"
 #include "maps/default_game_modes.h"
 #include "platform/files.h"

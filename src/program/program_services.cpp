@@ -1,6 +1,6 @@
-#include "core/program_services.h"
+#include "program/program_services.h"
 
-#include "core/program.h"
+#include "program/program.h"
 #include "maps/map_page.h"
 #include "settings/con_file.h"
 

@@ -1,8 +1,8 @@
-#include "core/dispatcher.h"
+#include "program/dispatcher.h"
 
 #include <cstdlib>
 
-#include "core/chat_pieces.h"
+#include "program/chat_pieces.h"
 #include "core/notify_codes.h"
 #include "gamelink/console_wire.h"
 #include "log/error_text.h"

@@ -1,4 +1,4 @@
-#include "core/chat_pieces.h"
+#include "program/chat_pieces.h"
 
 namespace varnholt {
 

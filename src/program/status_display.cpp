@@ -1,4 +1,4 @@
-#include "core/status_display.h"
+#include "program/status_display.h"
 
 #include "log/event_log.h"
 #include "platform/ip_address.h"

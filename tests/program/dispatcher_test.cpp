@@ -1,11 +1,11 @@
-#include "core/dispatcher.h"
+#include "program/dispatcher.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "core/chat_pieces.h"
+#include "program/chat_pieces.h"
 #include "core/notify_codes.h"
 #include "support/temp_folder.h"
 

@@ -1,5 +1,5 @@
 // The orderly shutdown and the messages between running instances.
-#include "core/program.h"
+#include "program/program.h"
 #include "platform/files.h"
 
 namespace varnholt {

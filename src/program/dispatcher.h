@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/command_queue.h"
-#include "core/dispatch_services.h"
+#include "program/dispatch_services.h"
 #include "log/event_log.h"
 
 namespace varnholt {
