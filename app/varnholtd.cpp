@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "program/program.h"
 #include "log/stderr_presenter.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/instance_channel.h"
 #include "platform/poll_event_loop.h"
+#include "program/program.h"
 
 int main(int argc, char** argv) {
   using namespace varnholt;

@@ -7,6 +7,7 @@
 #include "log/error_text.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
+#include "platform/local_time.h"
 
 namespace varnholt {
 
@@ -77,16 +78,10 @@ void EventLog::LogMessageV(int sound, const char* format, va_list args) {
 namespace {
 
 // "date time : message" with line breaks and the chat blank placeholder made blanks, CR LF.
-std::string FormatLogLine(const std::string& message, time_t now) {
-  tm local{};
-  localtime_r(&now, &local);
-  char date[16];
-  char clock_text[16];
-  if (strftime(date, sizeof date, "%x", &local) == 0) date[0] = '\0';
-  if (strftime(clock_text, sizeof clock_text, "%H:%M:%S", &local) == 0) clock_text[0] = '\0';
+std::string FormatLogLine(const std::string& message, int64_t now) {
   std::string line;
   line.reserve(message.size() + 40);
-  line.append(date).append(" ").append(clock_text).append(" : ").append(message);
+  line.append(LogStamp(now)).append(" : ").append(message);
   for (char& c : line) {
     if (c == '\r' || c == '\n' || static_cast<unsigned char>(c) == 0x80) c = ' ';
   }
@@ -97,7 +92,7 @@ std::string FormatLogLine(const std::string& message, time_t now) {
 }  // namespace
 
 void EventLog::WriteLine(const std::string& message) {
-  std::string line = FormatLogLine(message, static_cast<time_t>(clock_.CalendarSeconds()));
+  std::string line = FormatLogLine(message, clock_.CalendarSeconds());
   // Keep the caller's last error: logging a failure must not change its reason.
   uint32_t saved_error = GetLastErrorCode();
   std::lock_guard<std::mutex> lock(mutex_);
@@ -109,12 +104,8 @@ void EventLog::WriteLine(const std::string& message) {
 
 void EventLog::ArchiveIfFull() {
   if (FileSize(log_path_) < kLogArchiveSize) return;
-  time_t now = static_cast<time_t>(clock_.CalendarSeconds());
-  tm local{};
-  localtime_r(&now, &local);
-  char name[64];
-  strftime(name, sizeof name, "%Y-%m-%d-%H-%M.log", &local);
-  std::string archive = JoinPath(folder_, name);
+  const int64_t now = clock_.CalendarSeconds();
+  std::string archive = JoinPath(folder_, FormatLocalTime(now, "%Y-%m-%d-%H-%M.log"));
   // An archive that exists already is never overwritten.
   if (MoveFileNoReplace(log_path_, archive)) return;
   // The report goes straight to the file, so it cannot start another archiving attempt.

@@ -15,12 +15,16 @@ class Clock {
   virtual int64_t CalendarSeconds() const = 0;
   // Milliseconds from an arbitrary start; never goes backwards.
   virtual uint64_t MonotonicMs() const = 0;
+  // Waits this long. Every fixed wait of the program goes through here, so a test clock can
+  // let it pass at once.
+  virtual void SleepMs(uint32_t ms) const = 0;
 };
 
 class SystemClock final : public Clock {
  public:
   int64_t CalendarSeconds() const override;
   uint64_t MonotonicMs() const override;
+  void SleepMs(uint32_t ms) const override;
 };
 
 // A clock that moves only when told to; safe to read from several threads.
@@ -30,6 +34,8 @@ class ManualClock final : public Clock {
       : calendar_(calendar_seconds), monotonic_(monotonic_ms) {}
   int64_t CalendarSeconds() const override { return calendar_.load(); }
   uint64_t MonotonicMs() const override { return monotonic_.load(); }
+  // A wait passes at once and moves the monotonic time on by its length.
+  void SleepMs(uint32_t ms) const override { monotonic_ += ms; }
   void SetCalendarSeconds(int64_t s) { calendar_.store(s); }
   // Advances both clocks together.
   void AdvanceSeconds(int64_t s) {
@@ -40,7 +46,7 @@ class ManualClock final : public Clock {
 
  private:
   std::atomic<int64_t> calendar_;
-  std::atomic<uint64_t> monotonic_;
+  mutable std::atomic<uint64_t> monotonic_;
 };
 
 }  // namespace varnholt

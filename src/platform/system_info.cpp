@@ -44,6 +44,13 @@ bool GetSystemVersionText(std::string* text, int* version_code) {
   return true;
 }
 
+std::string UserProfileFolder() {
+  for (const char* name : {"USERPROFILE", "HOME"}) {
+    if (const char* value = getenv(name); value != nullptr && value[0] != '\0') return value;
+  }
+  return std::string();
+}
+
 std::string DocumentsFolder() {
   if (const char* xdg = getenv("XDG_DOCUMENTS_DIR"); xdg != nullptr && xdg[0] != '\0') return xdg;
   if (const char* home = getenv("HOME"); home != nullptr && home[0] != '\0') {

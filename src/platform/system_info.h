@@ -13,6 +13,10 @@ constexpr int kOsVersionLinux = 8;
 // Fails only when the kernel refuses to report its version.
 bool GetSystemVersionText(std::string* text, int* version_code);
 
+// The user's profile folder: $USERPROFILE (set when a Windows-style environment is kept),
+// else $HOME; empty when unknown.
+std::string UserProfileFolder();
+
 // The user's documents folder: $XDG_DOCUMENTS_DIR, else ~/Documents; empty when unknown.
 std::string DocumentsFolder();
 

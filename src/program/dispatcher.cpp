@@ -2,11 +2,11 @@
 
 #include <cstdlib>
 
-#include "program/chat_pieces.h"
 #include "core/notify_codes.h"
 #include "gamelink/console_wire.h"
 #include "log/error_text.h"
 #include "platform/last_error.h"
+#include "program/chat_pieces.h"
 
 namespace varnholt {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "core/command_queue.h"
-#include "program/dispatch_services.h"
 #include "log/event_log.h"
+#include "program/dispatch_services.h"
 
 namespace varnholt {
 

@@ -1,11 +1,10 @@
 #include "program/program.h"
 
-#include <lzo/lzoconf.h>
-
 #include <cstdarg>
 
 #include "core/notify_codes.h"
 #include "log/error_text.h"
+#include "platform/compression.h"
 #include "platform/crash_report.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
@@ -96,7 +95,7 @@ bool Program::InitialiseInstance() {
   crash.banner = kProgramBanner;
   crash.support_address = kSupportAddress;
   InstallCrashReport(crash);
-  if (lzo_init() != LZO_E_OK) {
+  if (!InitialiseCompression()) {
     Fatal("Couldn't initialise the compression library!");
     ClearLastError();
     return false;

@@ -1,7 +1,7 @@
 #include "program/program_services.h"
 
-#include "program/program.h"
 #include "maps/map_page.h"
+#include "program/program.h"
 #include "settings/con_file.h"
 
 namespace varnholt {

@@ -1,6 +1,6 @@
 // The orderly shutdown and the messages between running instances.
-#include "program/program.h"
 #include "platform/files.h"
+#include "program/program.h"
 
 namespace varnholt {
 

@@ -1,9 +1,7 @@
 // Start-up of the program, in its fixed order; each step is one function.
-#include <cstdlib>
 
 #include "autoadmin/player_menu_default.h"
 #include "core/notify_codes.h"
-#include "program/program.h"
 #include "log/error_text.h"
 #include "maps/default_game_modes.h"
 #include "platform/files.h"
@@ -11,6 +9,7 @@
 #include "platform/last_error.h"
 #include "platform/processes.h"
 #include "platform/system_info.h"
+#include "program/program.h"
 
 namespace varnholt {
 namespace {
@@ -173,10 +172,8 @@ bool Program::CheckModFolder() {
 }
 
 void Program::WarnAboutUserFolders() {
-  const char* profile = getenv("USERPROFILE");
-  if (profile == nullptr || profile[0] == '\0') profile = getenv("HOME");
-  if (profile != nullptr && profile[0] != '\0' &&
-      FolderHasEntries(FindPathNoCase(profile, "Ashfront"))) {
+  const std::string profile = UserProfileFolder();
+  if (!profile.empty() && FolderHasEntries(FindPathNoCase(profile, "Ashfront"))) {
     log_.ShowMessage(kMessageInformation,
                      "WARNING: \"Ashfront\" folder exists in User Profile folder! The files in "
                      "this folder will interfere with the operation of your server and should be "

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "program/chat_pieces.h"
 #include "core/notify_codes.h"
+#include "program/chat_pieces.h"
 #include "support/temp_folder.h"
 
 namespace varnholt {
