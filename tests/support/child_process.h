@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/read_file.h"
+
 namespace varnholt::testing {
 
 class ChildProcess {
@@ -107,11 +109,6 @@ inline bool WaitUntil(const std::function<bool()>& condition, int timeout_ms = 5
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return true;
-}
-
-inline std::string ReadFileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace varnholt::testing

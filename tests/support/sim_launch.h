@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/read_file.h"
+
 namespace varnholt::testing {
 
 struct SimPorts {
@@ -21,8 +23,7 @@ struct SimPorts {
 };
 
 inline std::string SimOutput(const std::string& folder) {
-  std::ifstream in(folder + "/sim.out", std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return ReadFileText(folder + "/sim.out");
 }
 
 // Starts `sim_path` in `folder` with `args` after the program name; its output goes to

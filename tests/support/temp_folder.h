@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "support/read_file.h"
+
 namespace varnholt::testing {
 
 class TempFolder {
@@ -32,10 +34,7 @@ class TempFolder {
     std::ofstream(p, std::ios::binary) << contents;
     return p.string();
   }
-  std::string Read(const std::string& relative) const {
-    std::ifstream in(Sub(relative), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  std::string Read(const std::string& relative) const { return ReadFileText(Sub(relative)); }
 
  private:
   std::string path_;

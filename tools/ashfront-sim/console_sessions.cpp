@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <cerrno>  // EAGAIN: on Linux the same code as EWOULDBLOCK
 #include <cstdio>
 
 #include "sim_server.h"
@@ -76,7 +76,7 @@ void SimServer::ReadConsole(Connection& c) {
       }
       continue;
     }
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+    if (n < 0 && errno == EAGAIN) break;
     if (n < 0 && errno == EINTR) continue;
     close(c.fd);  // closed by the peer, or an error
     c.fd = -1;
@@ -187,7 +187,7 @@ void SimServer::FlushConnection(Connection& c) {
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && c.out.size() <= kMaxOutBytes) {
+    if (n < 0 && errno == EAGAIN && c.out.size() <= kMaxOutBytes) {
       return;  // sent when the socket is writable again
     }
     close(c.fd);
