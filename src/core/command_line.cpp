@@ -1,8 +1,8 @@
 #include "core/command_line.h"
 
-#include <strings.h>
-
 #include <cstdlib>
+
+#include "platform/ascii_text.h"
 
 namespace varnholt {
 
@@ -18,7 +18,7 @@ const char* const kUsageText =
 namespace {
 
 bool Is(const std::string& word, const char* option) {
-  return strcasecmp(word.c_str(), option) == 0;
+  return EqualsNoCase(word, option);
 }
 
 // A port typed on the command line; anything that is not 1-65535 keeps the default.

@@ -1,21 +1,14 @@
 // The stored rows of the player list: copies out, lookups, removals and the sort order.
 #include "gamelink/player_list.h"
 
-#include <strings.h>
-
 #include <algorithm>
-#include <cctype>
+
+#include "platform/ascii_text.h"
 
 namespace varnholt {
 namespace {
 
 constexpr size_t kNameSearchMax = 32;
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 const PlayerRecord* RowById(const std::vector<PlayerRecord>& rows, int id) {
   for (const PlayerRecord& row : rows) {
@@ -60,7 +53,7 @@ int CompareFigures(const std::string& a, const std::string& b) {
 }
 
 int CompareTexts(const std::string& a, const std::string& b) {
-  int c = strcasecmp(a.c_str(), b.c_str());
+  int c = CompareNoCase(a, b);
   return c != 0 ? c : a.compare(b);
 }
 

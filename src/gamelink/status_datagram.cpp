@@ -1,17 +1,13 @@
 #include "gamelink/status_datagram.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/ascii_text.h"
+
 namespace varnholt {
 namespace {
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 // Walks a datagram; every read stays within it.
 class DatagramReader {
@@ -96,11 +92,11 @@ bool ConvertSection(DatagramReader& reader, ReplyText& text) {
 
 QuerySections QuerySectionsOf(std::string_view query_text) {
   QuerySections s;
-  if (EqualNoCase(query_text, "\\info\\")) {
+  if (EqualsNoCase(query_text, "\\info\\")) {
     s.rules = true;
-  } else if (EqualNoCase(query_text, "\\players\\")) {
+  } else if (EqualsNoCase(query_text, "\\players\\")) {
     s.players = s.teams = true;
-  } else if (EqualNoCase(query_text, "\\status\\")) {
+  } else if (EqualsNoCase(query_text, "\\status\\")) {
     s.rules = s.players = s.teams = true;
   }
   return s;

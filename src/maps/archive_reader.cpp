@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "maps/text_util.h"
+#include "platform/ascii_text.h"
 #include "platform/file_io.h"
 #include "platform/last_error.h"
 

@@ -1,18 +1,18 @@
 #include "maps/evolution_data.h"
 
 #include <expat.h>
-#include <strings.h>
 
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ascii_text.h"
 #include "platform/file_io.h"
 
 namespace varnholt {
 
 bool EvolutionData::NamesLevel(std::string_view level) const {
   for (const std::string& name : levels) {
-    if (name.size() == level.size() && strncasecmp(name.data(), level.data(), name.size()) == 0) {
+    if (EqualsNoCase(name, level)) {
       return true;
     }
   }
@@ -36,7 +36,7 @@ void EvolutionParser::OnStartElement(void* self, const char* name, const char** 
     p->inside_maps_ = true;
     return;
   }
-  if (!p->inside_maps_ || strcasecmp(name, "map_") != 0 || attributes[0] == nullptr) return;
+  if (!p->inside_maps_ || !EqualsNoCase(name, "map_") || attributes[0] == nullptr) return;
   p->inside_maps_ = false;
   if (strcmp(attributes[0], "name") == 0) p->data_.levels.emplace_back(attributes[1]);
 }

@@ -1,6 +1,6 @@
 #include "maps/game_modes.h"
 
-#include "maps/text_util.h"
+#include "platform/ascii_text.h"
 
 namespace varnholt {
 namespace {

@@ -8,7 +8,7 @@
 #include "log/error_text.h"
 #include "maps/game_modes.h"
 #include "maps/text_file.h"
-#include "maps/text_util.h"
+#include "platform/ascii_text.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 

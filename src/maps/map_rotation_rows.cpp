@@ -1,7 +1,5 @@
 // The page side of the rotation: rows, check marks, order, filters, and the current, idle
 // and running level texts.
-#include <strings.h>
-
 #include <algorithm>
 #include <random>
 
@@ -9,7 +7,7 @@
 #include "maps/game_modes.h"
 #include "maps/map_rotation.h"
 #include "maps/text_file.h"
-#include "maps/text_util.h"
+#include "platform/ascii_text.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 
@@ -127,7 +125,7 @@ void MapRotation::SortRows(std::vector<RotationRow>* rows, SortColumn column) co
     return column == SortColumn::kMod ? r.mod : column == SortColumn::kMode ? r.mode : r.map;
   };
   std::stable_sort(rows->begin(), rows->end(), [&key](const RotationRow& a, const RotationRow& b) {
-    return strcasecmp(key(a).c_str(), key(b).c_str()) < 0;
+    return CompareNoCase(key(a), key(b)) < 0;
   });
 }
 

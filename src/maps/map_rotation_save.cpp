@@ -5,7 +5,7 @@
 
 #include "maps/game_modes.h"
 #include "maps/map_rotation.h"
-#include "maps/text_util.h"
+#include "platform/ascii_text.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 

@@ -1,14 +1,12 @@
 #include "maps/mod_catalog.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cstdlib>
 
 #include "log/error_text.h"
 #include "maps/archive_reader.h"
 #include "maps/text_file.h"
-#include "maps/text_util.h"
+#include "platform/ascii_text.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 
@@ -23,7 +21,7 @@ constexpr size_t kMaxModsFileBytes = 1024 * 1024;
 // game's home platform lists folders keeps the catalogue (and mod positions) stable.
 void SortNoCase(std::vector<std::string>* names) {
   std::sort(names->begin(), names->end(), [](const std::string& a, const std::string& b) {
-    int c = strcasecmp(a.c_str(), b.c_str());
+    int c = CompareNoCase(a, b);
     return c != 0 ? c < 0 : a < b;
   });
 }
@@ -161,7 +159,7 @@ bool ModCatalog::BuildMapList(const std::string& path) {
       return false;
     }
     SortNoCase(&files);
-    const bool is_base = strcasecmp(mod.c_str(), "afbase") == 0;
+    const bool is_base = EqualsNoCase(mod, "afbase");
     for (const std::string& file : files) {
       // Patch archives ("hue_000.rfa") are no levels.
       if (!EndsWithNoCase(file, kArchiveSuffix) || file.find("_0") != std::string::npos) {

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/ascii_text.h"
 #include "platform/file_io.h"
 #include "platform/last_error.h"
 
@@ -152,7 +152,7 @@ std::string FindPathNoCase(const std::string& base, std::string_view relative) {
         while (dir && !found) {
           dirent* e = readdir(dir.get());
           if (e == nullptr) break;
-          if (strcasecmp(e->d_name, piece.c_str()) == 0) {
+          if (EqualsNoCase(e->d_name, piece)) {
             chosen = e->d_name;
             found = true;
           }

@@ -1,9 +1,8 @@
 #include "platform/ini_file.h"
 
-#include <strings.h>
-
 #include <vector>
 
+#include "platform/ascii_text.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 
@@ -58,8 +57,8 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
     for (const std::string& line : SplitLines(text)) {
       std::string name, k, v;
       if (SectionName(line, &name)) {
-        in_section = strcasecmp(name.c_str(), section.c_str()) == 0;
-      } else if (in_section && KeyOf(line, &k, &v) && strcasecmp(k.c_str(), key.c_str()) == 0) {
+        in_section = EqualsNoCase(name, section);
+      } else if (in_section && KeyOf(line, &k, &v) && EqualsNoCase(k, key)) {
         result = v;
         break;
       }
@@ -87,13 +86,13 @@ bool IniFile::WriteString(const std::string& section, const std::string& key,
         insert_at = i;
         break;
       }
-      in_section = strcasecmp(name.c_str(), section.c_str()) == 0;
+      in_section = EqualsNoCase(name, section);
       if (in_section) {
         section_seen = true;
         insert_at = i + 1;
       }
     } else if (in_section) {
-      if (KeyOf(lines[i], &k, &v) && strcasecmp(k.c_str(), key.c_str()) == 0) {
+      if (KeyOf(lines[i], &k, &v) && EqualsNoCase(k, key)) {
         lines[i] = k + "=" + value;
         done = true;
       } else if (!Trim(lines[i]).empty()) {

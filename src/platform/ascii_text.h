@@ -1,5 +1,6 @@
-// ASCII case helpers for the names of mods, levels, modes and archive entries, which the
-// game compares without regard to case.
+// ASCII case helpers: the game compares the names of mods, levels, modes, archive entries,
+// setting keys and console values without regard to case, and so does the program. One set
+// of rules (ASCII letters only, whatever the locale) for every comparison.
 #pragma once
 
 #include <algorithm>
@@ -8,10 +9,10 @@
 
 namespace varnholt {
 
-inline char AsciiLower(char c) {
+constexpr char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
-inline char AsciiUpper(char c) {
+constexpr char AsciiUpper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
@@ -27,7 +28,7 @@ inline std::string Upper(std::string_view text) {
   return out;
 }
 
-inline bool EqualsNoCase(std::string_view a, std::string_view b) {
+constexpr bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
@@ -35,9 +36,20 @@ inline bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-inline bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+constexpr bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() &&
          EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+// <0, 0 or >0 as `a` sorts before, with or after `b`, ignoring case.
+constexpr int CompareNoCase(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char x = static_cast<unsigned char>(AsciiLower(a[i]));
+    const unsigned char y = static_cast<unsigned char>(AsciiLower(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 // The first `limit` characters.
