@@ -83,41 +83,12 @@ bool SimServer::Start(const std::vector<std::string>& options, bool punkbuster, 
   folder_.Write(std::string(kSettings) + "MapList.con",
                 "game.addLevel harbor GPM_CQ ashfront\n"
                 "game.setCurrentLevel harbor GPM_CQ ashfront\n");
-  std::vector<std::string> args = {"+restart",        "1", "+dedicated", "1",
-                                   "+hostServer",     "1", "--static",   "--chat-every=0",
-                                   "--console-port=0"};
+  std::vector<std::string> args = {"--static", "--chat-every=0", "--console-port=0"};
   bool query_port_given = false;
   for (const std::string& o : options) query_port_given |= o.rfind("--query-port=", 0) == 0;
   if (!query_port_given) args.push_back("--query-port=0");
   args.insert(args.end(), options.begin(), options.end());
-  pid_ = LaunchSim(ASHFRONT_SIM_PATH, folder_.path(), args);
-  SimPorts ports;
-  if (pid_ < 0 || !WaitForSimPorts(pid_, folder_.path(), 5000, &ports)) return false;
-  console_port_ = ports.console;
-  query_port_ = ports.query;
-  return console_port_ != 0;
-}
-
-void SimServer::Control(const std::string& command) {
-  std::string path = folder_.Sub("ashfront-sim.control");
-  std::ofstream(path + ".new") << command << "\n";
-  rename((path + ".new").c_str(), path.c_str());
-}
-
-std::string SimServer::Output() const {
-  return folder_.Read("sim.out");
-}
-
-bool SimServer::WaitForOutput(const std::string& text, int timeout_ms) const {
-  return WaitUntil([&] { return Output().find(text) != std::string::npos; }, timeout_ms);
-}
-
-void SimServer::Kill() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGCONT);
-  kill(pid_, SIGKILL);
-  waitpid(pid_, nullptr, 0);
-  pid_ = -1;
+  return SimProcess::Start(folder_.path(), args) && console_port() != 0;
 }
 
 FakeStatusServer::FakeStatusServer(Answer answer) {

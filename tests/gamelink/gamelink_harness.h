@@ -17,6 +17,7 @@
 #include "log/event_log.h"
 #include "platform/clock.h"
 #include "settings/settings_table.h"
+#include "support/sim_process.h"
 #include "support/temp_folder.h"
 
 namespace varnholt::testing {
@@ -25,27 +26,17 @@ constexpr const char* kSimUser = "admin";
 constexpr const char* kSimPassword = "s3cret";
 constexpr int kSimGamePort = 15567;
 
-class SimServer {
+// The sim in a game folder of its own with the settings a link test needs: a console on a
+// free port with the test's credentials, and one level.
+class SimServer : public SimProcess {
  public:
-  ~SimServer() { Kill(); }
-  // Starts the sim with the given options in its own game folder; false when it did not
-  // report its ports within a few seconds.
+  // Starts the sim with the given options; false when it did not report its ports.
   bool Start(const std::vector<std::string>& options, bool punkbuster = false,
              int game_port = kSimGamePort);
-  int console_port() const { return console_port_; }
-  int query_port() const { return query_port_; }
   const std::string& folder() const { return folder_.path(); }
-  // A command through the sim's control file.
-  void Control(const std::string& command);
-  std::string Output() const;
-  bool WaitForOutput(const std::string& text, int timeout_ms = 5000) const;
-  void Kill();
 
  private:
   TempFolder folder_;
-  pid_t pid_ = -1;
-  int console_port_ = 0;
-  int query_port_ = 0;
 };
 
 // A UDP peer on loopback: every request datagram gets the datagrams `answer` returns.

@@ -94,7 +94,7 @@ class SimConsoleTest : public ::testing::Test {
  protected:
   bool StartSim(std::vector<std::string> options) {
     options.insert(options.end(), kQuiet.begin(), kQuiet.end());
-    return sim_.Start(folder_, options) &&
+    return sim_.Start(folder_.path(), options) &&
            console_.Login(sim_.console_port(), "admin", "s3cret") == 1;
   }
   SimGameFolder folder_;
@@ -346,7 +346,7 @@ TEST_F(SimConsoleTest, QuitAnswersAndEndsTheProcessWithinFourSeconds) {
   // The settings the server leaves behind win over the autoexec file at the next start.
   EXPECT_THAT(folder_.ReadSetting("AdminSettings.con"), HasSubstr("admin.votingTime 45\n"));
   SimProcess again;
-  ASSERT_TRUE(again.Start(folder_, kQuiet));
+  ASSERT_TRUE(again.Start(folder_.path(), kQuiet));
   ConsoleClient console;
   ASSERT_EQ(console.Login(again.console_port(), "admin", "s3cret"), 1);
   ASSERT_TRUE(console.Run("admin.votingTime", &out));

@@ -25,14 +25,14 @@ std::vector<std::string> With(std::vector<std::string> options) {
 TEST(SimFaultsTest, CrashEndsTheProcessAbnormally) {
   SimGameFolder folder;
   SimProcess sim;
-  ASSERT_TRUE(sim.Start(folder, With({"--fault=crash@0.3"})));
+  ASSERT_TRUE(sim.Start(folder.path(), With({"--fault=crash@0.3"})));
   int status = 0;
   ASSERT_TRUE(sim.WaitExit(kPatienceMs, &status));
   EXPECT_TRUE(WIFSIGNALED(status));
 
   SimGameFolder other_folder;
   SimProcess on_command;
-  ASSERT_TRUE(on_command.Start(other_folder, With({})));
+  ASSERT_TRUE(on_command.Start(other_folder.path(), With({})));
   ConsoleClient console;
   ASSERT_EQ(console.Login(on_command.console_port(), "admin", "s3cret"), 1);
   std::vector<std::string> out;
@@ -44,7 +44,7 @@ TEST(SimFaultsTest, CrashEndsTheProcessAbnormally) {
 TEST(SimFaultsTest, HangStopsBothChannelsUntilLifted) {
   SimGameFolder folder;
   SimProcess sim;
-  ASSERT_TRUE(sim.Start(folder, With({})));
+  ASSERT_TRUE(sim.Start(folder.path(), With({})));
   ConsoleClient console;
   ASSERT_EQ(console.Login(sim.console_port(), "admin", "s3cret"), 1);
   std::vector<std::string> out;
@@ -64,7 +64,7 @@ TEST(SimFaultsTest, HangStopsBothChannelsUntilLifted) {
 TEST(SimFaultsTest, ScheduledHangEndsByItself) {
   SimGameFolder folder;
   SimProcess sim;
-  ASSERT_TRUE(sim.Start(folder, With({"--fault=hang:2@0"})));
+  ASSERT_TRUE(sim.Start(folder.path(), With({"--fault=hang:2@0"})));
   ASSERT_TRUE(sim.WaitForOutput("Hanging for 2 seconds", kPatienceMs));
   std::string reply;
   EXPECT_FALSE(QueryStatus(sim.query_port(), true, false, false, &reply, 200));
@@ -74,7 +74,7 @@ TEST(SimFaultsTest, ScheduledHangEndsByItself) {
 TEST(SimFaultsTest, SlowAnswersStillArriveInOrder) {
   SimGameFolder folder;
   SimProcess sim;
-  ASSERT_TRUE(sim.Start(folder, With({"--fault=slow:300"})));
+  ASSERT_TRUE(sim.Start(folder.path(), With({"--fault=slow:300"})));
   ConsoleClient console;
   ASSERT_EQ(console.Login(sim.console_port(), "admin", "s3cret"), 1);
   auto start = std::chrono::steady_clock::now();
@@ -118,7 +118,7 @@ std::vector<std::string> StatusDatagrams(int port, int wait_ms) {
 TEST(SimFaultsTest, StaleAndOversizedStatusReplies) {
   SimGameFolder folder;
   SimProcess sim;
-  ASSERT_TRUE(sim.Start(folder, With({"--fault=stale-reply"})));
+  ASSERT_TRUE(sim.Start(folder.path(), With({"--fault=stale-reply"})));
   ASSERT_TRUE(sim.WaitForOutput("Sending a stale datagram before each status reply", kPatienceMs));
   std::vector<std::string> got = StatusDatagrams(sim.query_port(), 300);
   ASSERT_EQ(got.size(), 2u);
@@ -136,7 +136,7 @@ TEST(SimFaultsTest, StaleAndOversizedStatusReplies) {
 TEST(SimFaultsTest, FreezeStopsTheProcess) {
   SimGameFolder folder;
   SimProcess sim;
-  ASSERT_TRUE(sim.Start(folder, With({"--fault=freeze@0"})));
+  ASSERT_TRUE(sim.Start(folder.path(), With({"--fault=freeze@0"})));
   int status = 0;
   ASSERT_EQ(waitpid(sim.pid(), &status, WUNTRACED), sim.pid());
   EXPECT_TRUE(WIFSTOPPED(status));
@@ -149,14 +149,14 @@ TEST(SimFaultsTest, PopupWithoutDisplayIsOnlyLogged) {
   SimGameFolder folder;
   SimProcess sim;
   unsetenv("DISPLAY");
-  ASSERT_TRUE(sim.Start(folder, With({"--fault=popup"})));
+  ASSERT_TRUE(sim.Start(folder.path(), With({"--fault=popup"})));
   EXPECT_TRUE(sim.WaitForOutput("would open an error popup", kPatienceMs));
 }
 
 TEST(SimFaultsTest, SignalsEndTheServerCleanly) {
   SimGameFolder folder;
   SimProcess sim;
-  ASSERT_TRUE(sim.Start(folder, With({"--write-pid"})));
+  ASSERT_TRUE(sim.Start(folder.path(), With({"--write-pid"})));
   kill(sim.pid(), SIGTERM);
   int status = 0;
   ASSERT_TRUE(sim.WaitExit(4000, &status));

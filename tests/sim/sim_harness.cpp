@@ -65,72 +65,6 @@ std::string SimGameFolder::ReadSetting(const std::string& name) const {
   return folder_.Read(kSettings + name);
 }
 
-SimProcess::~SimProcess() {
-  Kill();
-  // What the sim said is the first thing to look at when a test against it failed.
-  if (::testing::Test::HasFailure() && !folder_.empty()) {
-    std::string out = Output();
-    if (out.size() > 4000) out = "..." + out.substr(out.size() - 4000);
-    fprintf(stderr, "--- sim output ---\n%s--- end of sim output ---\n", out.c_str());
-  }
-}
-
-bool SimProcess::Start(const SimGameFolder& folder, const std::vector<std::string>& options) {
-  folder_ = folder.path();
-  std::vector<std::string> args = {"+restart", "1", "+dedicated", "1", "+hostServer", "1"};
-  args.insert(args.end(), options.begin(), options.end());
-  pid_ = LaunchSim(ASHFRONT_SIM_PATH, folder_, args);
-  SimPorts ports;
-  if (pid_ < 0 || !WaitForSimPorts(pid_, folder_, kPatienceMs, &ports)) return false;
-  console_port_ = ports.console;
-  query_port_ = ports.query;
-  return true;
-}
-
-std::string SimProcess::Output() const {
-  return SimOutput(folder_);
-}
-
-bool SimProcess::WaitForOutput(const std::string& text, int timeout_ms) const {
-  int64_t end = NowMs() + timeout_ms;
-  while (NowMs() < end) {
-    if (Output().find(text) != std::string::npos) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return Output().find(text) != std::string::npos;
-}
-
-bool SimProcess::WaitExit(int timeout_ms, int* status) {
-  if (pid_ <= 0) return false;
-  int64_t end = NowMs() + timeout_ms;
-  while (true) {
-    int st = 0;
-    pid_t r = waitpid(pid_, &st, WNOHANG);
-    if (r == pid_) {
-      pid_ = -1;
-      if (status != nullptr) *status = st;
-      return true;
-    }
-    if (NowMs() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-}
-
-void SimProcess::Control(const std::string& command) {
-  // Written aside and renamed, so the sim never reads half a command.
-  std::string path = folder_ + "/ashfront-sim.control";
-  std::ofstream(path + ".new") << command << "\n";
-  rename((path + ".new").c_str(), path.c_str());
-}
-
-void SimProcess::Kill() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGCONT);
-  kill(pid_, SIGKILL);
-  waitpid(pid_, nullptr, 0);
-  pid_ = -1;
-}
-
 ConsoleClient::~ConsoleClient() {
   Close();
 }
@@ -231,15 +165,6 @@ bool ConsoleClient::ClosedByServer(int timeout_ms) {
     if (recv(fd_, buffer, sizeof buffer, 0) <= 0) return true;
   }
   return false;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, int timeout_ms) {
-  int64_t end = NowMs() + timeout_ms;
-  while (!condition()) {
-    if (NowMs() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
 }
 
 bool QueryStatus(int port, bool rules, bool players, bool teams, std::string* reply,

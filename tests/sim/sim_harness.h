@@ -9,16 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "support/sim_process.h"
 #include "support/temp_folder.h"
+#include "support/wait.h"
 
 namespace varnholt::testing {
-
-// How long an answer that should come at once may take on a loaded machine (sanitizers,
-// parallel builds). Passing tests never wait this long.
-constexpr int kPatienceMs = 15000;
-
-// Polls `condition` every 20 ms until it holds or `timeout_ms` passed.
-bool WaitUntil(const std::function<bool()>& condition, int timeout_ms = kPatienceMs);
 
 // A game folder with the settings files the manager would write before a start.
 class SimGameFolder {
@@ -35,31 +30,6 @@ class SimGameFolder {
 
  private:
   TempFolder folder_;
-};
-
-class SimProcess {
- public:
-  ~SimProcess();
-  // Starts the sim in `folder` with the game's switches and `options`; waits until it
-  // reports its ports. False when it did not come up.
-  bool Start(const SimGameFolder& folder, const std::vector<std::string>& options);
-  int console_port() const { return console_port_; }
-  int query_port() const { return query_port_; }
-  pid_t pid() const { return pid_; }
-  // Waits up to `timeout_ms` for the process to end; false if it still runs.
-  bool WaitExit(int timeout_ms, int* status);
-  // Writes a command into the control file, as a test or a demo script would.
-  void Control(const std::string& command);
-  std::string Output() const;
-  // Waits until the output contains `text`.
-  bool WaitForOutput(const std::string& text, int timeout_ms) const;
-  void Kill();
-
- private:
-  std::string folder_;
-  pid_t pid_ = -1;
-  int console_port_ = 0;
-  int query_port_ = 0;
 };
 
 class ConsoleClient {

@@ -37,8 +37,8 @@ TEST_F(SimStatusTest, StatusReportsRulesPlayersAndTeams) {
   folder_.WriteSetting("ServerAutoexec.con",
                        "admin.enableRemoteConsole admin s3cret 0\n"
                        "admin.timeLimit 1200\nadmin.setNrOfRounds -1\nadmin.setTicketRatio 1.50\n");
-  ASSERT_TRUE(sim_.Start(folder_, {"--static", "--chat-every=0", "--player=Bob|1|80",
-                                   "--player=Back\\slash|2|30", "--bots=1"}));
+  ASSERT_TRUE(sim_.Start(folder_.path(), {"--static", "--chat-every=0", "--player=Bob|1|80",
+                                          "--player=Back\\slash|2|30", "--bots=1"}));
   std::map<std::string, std::string> v = Query(true, true, true);
   EXPECT_EQ(v["hostname"], "Sim Test");
   EXPECT_EQ(v["hostport"], "15567");
@@ -79,7 +79,7 @@ TEST_F(SimStatusTest, StatusReportsRulesPlayersAndTeams) {
 }
 
 TEST_F(SimStatusTest, StateChangesShowInTheReply) {
-  ASSERT_TRUE(sim_.Start(folder_, {"--static", "--chat-every=0"}));
+  ASSERT_TRUE(sim_.Start(folder_.path(), {"--static", "--chat-every=0"}));
   ConsoleClient console;
   ASSERT_EQ(console.Login(sim_.console_port(), "admin", "s3cret"), 1);
   std::vector<std::string> out;
@@ -102,7 +102,7 @@ TEST_F(SimStatusTest, RoundsEndAndTheRotationMovesOn) {
   folder_.WriteSetting("ServerAutoexec.con",
                        "admin.enableRemoteConsole admin s3cret 0\n"
                        "admin.setNrOfRounds 1\nadmin.timeBeforeRestartMap 0\n");
-  ASSERT_TRUE(sim_.Start(folder_, {"--tick-ms=10", "--round-seconds=1", "--players=4"}));
+  ASSERT_TRUE(sim_.Start(folder_.path(), {"--tick-ms=10", "--round-seconds=1", "--players=4"}));
   bool moved_on = WaitUntil([&] { return Query(true, false, false)["mapname"] == "dunes"; });
   EXPECT_TRUE(moved_on);
   EXPECT_EQ(Query(true, false, false)["gametype"], "coop");
@@ -113,17 +113,17 @@ TEST_F(SimStatusTest, HostServerChoosesTheInternetOrTheLanPort) {
   folder_.WriteSetting("ServerSettings.con",
                        "game.serverIP 127.0.0.1\ngame.serverInternet 0\ngame.gameSpyPort " +
                            std::to_string(internet_port) + "\ngame.gameSpyLANPort 0\n");
-  ASSERT_TRUE(sim_.Start(folder_, {"--static"}));  // +hostServer 1 wins over the file
+  ASSERT_TRUE(sim_.Start(folder_.path(), {"--static"}));  // +hostServer 1 wins over the file
   EXPECT_EQ(sim_.query_port(), internet_port);
   sim_.Kill();
   SimProcess lan;
-  ASSERT_TRUE(lan.Start(folder_, {"--static", "+hostServer", "0"}));
+  ASSERT_TRUE(lan.Start(folder_.path(), {"--static", "+hostServer", "0"}));
   EXPECT_NE(lan.query_port(), internet_port);
 }
 
 TEST_F(SimStatusTest, WithoutTheConsoleLineThereIsNoConsoleButStillAStatus) {
   folder_.WriteSetting("ServerAutoexec.con", "admin.timeLimit 600\n");
-  ASSERT_TRUE(sim_.Start(folder_, {"--static"}));
+  ASSERT_TRUE(sim_.Start(folder_.path(), {"--static"}));
   EXPECT_TRUE(sim_.WaitForOutput("Remote console disabled", 1000));
   EXPECT_EQ(sim_.console_port(), 0);
   EXPECT_EQ(Query(true, false, false)["timelimit"], "600");
@@ -133,7 +133,7 @@ TEST(SimStartTest, AMissingSettingsFolderEndsTheStart) {
   SimGameFolder folder;
   std::filesystem::remove_all(folder.path() + "/Mods");
   SimProcess sim;
-  EXPECT_FALSE(sim.Start(folder, {}));
+  EXPECT_FALSE(sim.Start(folder.path(), {}));
   int status = 0;
   ASSERT_TRUE(sim.WaitExit(kPatienceMs, &status));
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
@@ -141,7 +141,7 @@ TEST(SimStartTest, AMissingSettingsFolderEndsTheStart) {
 }
 
 TEST_F(SimStatusTest, OtherDatagramsGetNoAnswerAndDoNotDisturb) {
-  ASSERT_TRUE(sim_.Start(folder_, {"--static", "--chat-every=0"}));
+  ASSERT_TRUE(sim_.Start(folder_.path(), {"--static", "--chat-every=0"}));
   int fd = socket(AF_INET, SOCK_DGRAM, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
@@ -163,7 +163,7 @@ TEST_F(SimStatusTest, QuakestatListsRulesAndPlayers) {
   folder_.WriteSetting("ServerSettings.con", "game.serverName \"Quake check\"\n");
   folder_.WriteSetting("ServerAutoexec.con", "admin.enableRemoteConsole admin s3cret 0\n");
   ASSERT_TRUE(sim_.Start(
-      folder_, {"--static", "--chat-every=0", "--player=Bob|1|80", "--player=Alice|2|30"}));
+      folder_.path(), {"--static", "--chat-every=0", "--player=Bob|1|80", "--player=Alice|2|30"}));
   std::string command =
       "quakestat -gs2 127.0.0.1:" + std::to_string(sim_.query_port()) + " -R -P -raw ';' 2>&1";
   std::string out;

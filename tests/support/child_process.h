@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "support/read_file.h"
+#include "support/wait.h"
 
 namespace varnholt::testing {
 
@@ -100,15 +101,5 @@ class ChildProcess {
   bool exited_ = false;
   int status_ = -1;
 };
-
-// Polls `condition` every 10 ms for at most `timeout_ms`.
-inline bool WaitUntil(const std::function<bool()>& condition, int timeout_ms = 5000) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
 
 }  // namespace varnholt::testing
