@@ -19,43 +19,63 @@ std::string Cut(const char* text, size_t max) {
   return s;
 }
 
+// True when row n holds code kCommandBase + n, has a name and a handler, and no handler
+// serves two codes. A missing row is value-initialised (code 0, no handler) and fails too.
+template <typename Table>
+constexpr bool CommandTableInPlace(const Table& table) {
+  for (size_t n = 0; n < table.size(); ++n) {
+    if (table[n].code != kCommandBase + n || table[n].handler == nullptr ||
+        table[n].name == nullptr) {
+      return false;
+    }
+    for (size_t m = 0; m < n; ++m) {
+      if (table[m].handler == table[n].handler) return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
-const std::array<Dispatcher::Handler, 30> Dispatcher::kHandlers = {
-    &Dispatcher::ConnectConsole,
-    &Dispatcher::MonitorTick,
-    &Dispatcher::StatusTick,
-    &Dispatcher::ClientData,
-    &Dispatcher::NotifyAll,
-    &Dispatcher::DisconnectClient,
-    &Dispatcher::RefreshPage,
-    &Dispatcher::TogglePause,
-    &Dispatcher::ChangeMap,
-    &Dispatcher::NextMap,
-    &Dispatcher::SetNextMap,
-    &Dispatcher::IdleMap,
-    &Dispatcher::RestartMap,
-    &Dispatcher::Kick,
-    &Dispatcher::Ban,
-    &Dispatcher::Unban,
-    &Dispatcher::ClearBans,
-    &Dispatcher::BanName,
-    &Dispatcher::VerifyBans,
-    &Dispatcher::SyncToServerBans,
-    &Dispatcher::SyncFromServerBans,
-    &Dispatcher::Chat,
-    &Dispatcher::ServerMessage,
-    &Dispatcher::ConsoleCommand,
-    &Dispatcher::SetPassword,
-    &Dispatcher::Screenshot,
-    &Dispatcher::ReadSettings,
-    &Dispatcher::ApplySettings,
-    &Dispatcher::SavePunkBuster,
-    &Dispatcher::LoadPunkBuster,
-};
+constexpr std::array<Dispatcher::CommandRow, kCommandCount> Dispatcher::kCommandTable = {{
+    {kCmdConsoleConnect, &Dispatcher::ConnectConsole, "connect the remote console"},
+    {kCmdMonitorTick, &Dispatcher::MonitorTick, "monitor tick"},
+    {kCmdStatusTick, &Dispatcher::StatusTick, "status tick"},
+    {kCmdClientData, &Dispatcher::ClientData, "remote client data"},
+    {kCmdNotifyAll, &Dispatcher::NotifyAll, "notify all clients"},
+    {kCmdDisconnectClient, &Dispatcher::DisconnectClient, "disconnect a client"},
+    {kCmdRefreshPage, &Dispatcher::RefreshPage, "refresh the current page"},
+    {kCmdTogglePause, &Dispatcher::TogglePause, "toggle pause"},
+    {kCmdChangeMap, &Dispatcher::ChangeMap, "change map"},
+    {kCmdNextMap, &Dispatcher::NextMap, "run next map"},
+    {kCmdSetNextMap, &Dispatcher::SetNextMap, "set next map"},
+    {kCmdIdleMap, &Dispatcher::IdleMap, "set or clear the idle map"},
+    {kCmdRestartMap, &Dispatcher::RestartMap, "restart map"},
+    {kCmdKick, &Dispatcher::Kick, "kick a player"},
+    {kCmdBan, &Dispatcher::Ban, "ban a player"},
+    {kCmdUnban, &Dispatcher::Unban, "remove a ban"},
+    {kCmdClearBans, &Dispatcher::ClearBans, "clear the ban list"},
+    {kCmdBanName, &Dispatcher::BanName, "ban a player name"},
+    {kCmdVerifyBans, &Dispatcher::VerifyBans, "verify ban list synchronisation"},
+    {kCmdSyncToServerBans, &Dispatcher::SyncToServerBans, "synchronise to the server ban list"},
+    {kCmdSyncFromServerBans, &Dispatcher::SyncFromServerBans,
+     "synchronise from the server ban list"},
+    {kCmdChat, &Dispatcher::Chat, "chat message to all players"},
+    {kCmdServerMessage, &Dispatcher::ServerMessage, "server message"},
+    {kCmdConsoleCommand, &Dispatcher::ConsoleCommand, "console command"},
+    {kCmdSetPassword, &Dispatcher::SetPassword, "set own password"},
+    {kCmdScreenshot, &Dispatcher::Screenshot, "PunkBuster screenshot"},
+    {kCmdReadSettings, &Dispatcher::ReadSettings, "read the settings from the server"},
+    {kCmdApplySettings, &Dispatcher::ApplySettings, "apply the settings to the server"},
+    {kCmdSavePunkBuster, &Dispatcher::SavePunkBuster, "save the PunkBuster settings"},
+    {kCmdLoadPunkBuster, &Dispatcher::LoadPunkBuster, "load the PunkBuster settings"},
+}};
 
-Dispatcher::Dispatcher(EventLog& log, DispatchServices& services)
-    : log_(log), services_(services) {}
+Dispatcher::Dispatcher(EventLog& log, DispatchServices& services) : log_(log), services_(services) {
+  static_assert(CommandTableInPlace(kCommandTable),
+                "row n of the command table must hold code kCommandBase + n and a handler of "
+                "its own");
+}
 
 std::string Dispatcher::GetClientName(int32_t origin) {
   if (origin == kOriginLocal) return "operator";
@@ -79,7 +99,7 @@ void Dispatcher::DispatchCommand(const Command& command) {
   services_.RefreshStatusDisplay(true);
   Call call{command, GetClientName(command.number), GetClientAddress(command.number)};
   uint32_t n = command.code - kCommandBase;
-  if (command.code >= kCommandBase && n < kHandlers.size()) (this->*kHandlers[n])(call);
+  if (command.code >= kCommandBase && n < kCommandCount) (this->*kCommandTable[n].handler)(call);
   busy_ = false;
   services_.RefreshStatusDisplay(false);
 }

@@ -10,6 +10,7 @@
 
 #include "core/command_queue.h"
 #include "core/dispatch_services.h"
+#include "core/notify_codes.h"
 #include "log/event_log.h"
 
 namespace varnholt {
@@ -34,6 +35,15 @@ class Dispatcher {
     std::string address;
   };
   using Handler = void (Dispatcher::*)(const Call&);
+
+  // One row of the command table: the code, the handler that executes it and what it does.
+  // Row n holds code kCommandBase + n; the build checks that every row is there and in place.
+  struct CommandRow {
+    uint32_t code;
+    Handler handler;
+    const char* name;
+  };
+  static const std::array<CommandRow, kCommandCount> kCommandTable;
 
   void ConnectConsole(const Call& c);
   void MonitorTick(const Call& c);
@@ -71,8 +81,6 @@ class Dispatcher {
   void Reply(const Call& c, uint32_t code) { services_.NotifyClient(c.command.number, code); }
   void Notify(uint32_t code) { services_.NotifyClients(code, {}, false); }
   void Notify(uint32_t code, const std::string& data) { services_.NotifyClients(code, data, true); }
-
-  static const std::array<Handler, 30> kHandlers;
 
   EventLog& log_;
   DispatchServices& services_;
