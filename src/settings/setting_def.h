@@ -22,6 +22,7 @@ enum class SettingType : int {
   kChoice = 8,          // one code of a "code/label,code/label" list
   kAddress = 9,         // IPv4, first octet in the high byte
 };
+constexpr size_t kSettingTypeCount = 10;  // what each one does: settings/setting_types.h
 
 // Settings pages in tab order; the bit of a page in a page mask is 1 << page. Pages after
 // kPageAdmin (Status, Maps, Players, Bans, Users, Schedule, Clients) hold no settings.
