@@ -261,7 +261,7 @@ void ParseTextFile(const SettingDef& def, const char* name, std::string_view res
   std::string_view text = QuotedText(rest);
   if (!text.empty()) {
     value->text = std::string(text.substr(0, static_cast<size_t>(def.high_bound)));
-  } else if (def.default_int == 1) {
+  } else if (def.required) {
     log.LogMessage(kSoundNone, "Invalid value detected for setting %s, using default %s.", name,
                    std::string(def.default_text).c_str());
     value->text = std::string(def.default_text);
@@ -317,7 +317,7 @@ std::string FormatMessageLinesFile(std::string_view key, const SettingDef&,
 
 SettingValue ChoiceDefault(const SettingDef& def) {
   SettingValue value;
-  value.text = ChoiceCode(def.default_text, def.default_int);
+  value.text = ChoiceCode(def.default_text, def.default_entry);
   return value;
 }
 
