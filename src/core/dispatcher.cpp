@@ -97,7 +97,7 @@ std::string Dispatcher::GetClientAddress(int32_t origin) {
 void Dispatcher::DispatchCommand(const Command& command) {
   busy_ = true;
   services_.RefreshStatusDisplay(true);
-  Call call{command, GetClientName(command.number), GetClientAddress(command.number)};
+  Call call{command, GetClientName(command.Originator()), GetClientAddress(command.Originator())};
   uint32_t n = command.code - kCommandBase;
   if (command.code >= kCommandBase && n < kCommandCount) (this->*kCommandTable[n].handler)(call);
   busy_ = false;
@@ -124,7 +124,7 @@ void Dispatcher::StatusTick(const Call&) {
 }
 
 void Dispatcher::ClientData(const Call& c) {
-  services_.HandleClientRequest(c.command.number);
+  services_.HandleClientRequest(c.command.Socket());
 }
 
 void Dispatcher::NotifyAll(const Call& c) {

@@ -78,12 +78,13 @@ class Dispatcher {
 
   // Sends the pieces of a chat or server message; false after the first failure.
   bool SendPieces(const Call& c, bool chat);
-  void Reply(const Call& c, uint32_t code) { services_.NotifyClient(c.command.number, code); }
+  void Reply(const Call& c, uint32_t code) { services_.NotifyClient(c.command.Originator(), code); }
   void Notify(uint32_t code) { services_.NotifyClients(code, {}, false); }
   void Notify(uint32_t code, const std::string& data) { services_.NotifyClients(code, data, true); }
 
   EventLog& log_;
   DispatchServices& services_;
+  // Written by the worker around every Command; read by the user-interface thread.
   std::atomic<bool> busy_{false};
 };
 
