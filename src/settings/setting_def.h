@@ -62,7 +62,7 @@ struct SettingDef {
   std::string_view console_key;  // console command, or "manager..." for our own settings
   SettingType type;
   std::string_view default_text;  // Text/MessageLines default, or the Choice list
-  int32_t default_int;             // default of the numeric types (stored units)
+  int32_t default_int;            // default of the numeric types (stored units)
   int32_t low_bound;
   int32_t high_bound;  // for Text and Choice: the maximum length
   bool critical;       // changed by a file load only with the critical-settings right
