@@ -27,6 +27,10 @@ class Dispatcher {
 
   bool Busy() const { return busy_; }
 
+  // True when row n of the command table holds code kCommandBase + n, a name and a handler
+  // that no other row uses. The codes are checked at build time; the handlers by a test.
+  static bool CommandTableInPlace();
+
  private:
   // What every handler gets: the Command and its originator.
   struct Call {
@@ -37,7 +41,7 @@ class Dispatcher {
   using Handler = void (Dispatcher::*)(const Call&);
 
   // One row of the command table: the code, the handler that executes it and what it does.
-  // Row n holds code kCommandBase + n; the build checks that every row is there and in place.
+  // Row n holds code kCommandBase + n; see CommandTableInPlace.
   struct CommandRow {
     uint32_t code;
     Handler handler;

@@ -416,7 +416,6 @@ constexpr std::array<SettingTypeOps, kSettingTypeCount> kTypes = {{
 constexpr bool TypesInPlace() {
   for (size_t i = 0; i < kTypes.size(); ++i) {
     if (static_cast<size_t>(kTypes[i].type) != i) return false;
-    if ((kTypes[i].console_form == nullptr) != (kTypes[i].parse_console == nullptr)) return false;
   }
   return true;
 }

@@ -64,6 +64,8 @@ TEST_F(SettingTypesTest, EveryDefaultSurvivesItsFileAndConsoleForms) {
 
     EXPECT_TRUE(SettingValuesEqual(row, ThroughFile(row, value), value)) << SettingName(row);
 
+    // The console carries a type both ways or not at all.
+    ASSERT_EQ(type.console_form == nullptr, type.parse_console == nullptr) << type.name;
     if (type.console_form != nullptr) {
       SettingValue back;
       EXPECT_TRUE(type.parse_console(def, type.console_form(def, value), &back));
