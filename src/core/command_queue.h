@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <string_view>
@@ -22,10 +23,20 @@ constexpr size_t kCommandTextSize = 256;
 struct Command {
   uint32_t code = 0;  // 0 marks an empty slot
   char text[kCommandTextSize] = {};
+  // Who asked, for every code but kCmdClientData, which carries the client's socket here.
+  // Read it through Originator() or Socket(), which say which meaning a handler relies on.
   int32_t number = 0;
   int64_t due = 0;      // calendar seconds at which it becomes executable
   uint64_t queued = 0;  // monotonic ms at queueing, for the timing line
+
+  // 0 = the local user, 1-16 = a remote client slot, kOriginGameAdminBase + account row =
+  // an in-game administrator.
+  int32_t Originator() const { return number; }
+  // The remote client's socket whose data a kCmdClientData Command reads.
+  int Socket() const { return number; }
 };
+// code, text, number and due keep the 272-byte layout of a slot; queued only follows them.
+static_assert(offsetof(Command, due) + sizeof(Command::due) == 272);
 
 class CommandQueue {
  public:
@@ -58,6 +69,8 @@ class CommandQueue {
 
   const Clock& clock_;
   EventLog& log_;
+  // Guards every field below but stopped_: producers (user-interface thread, worker) and
+  // the worker all take it.
   mutable std::mutex mutex_;
   std::condition_variable signal_cv_;
   // The slots form a ring: slots_[(head_ + i) % kQueueSlots] for i < count_ is the i-th
@@ -67,6 +80,7 @@ class CommandQueue {
 
   bool signalled_ = false;
   bool worker_waiting_ = false;  // only then does a producer need to wake it
+  // Set by Stop (worker or user-interface thread); read without the lock by Stopped().
   std::atomic<bool> stopped_{false};
   bool quit_pending_ = false;  // a quit that found no free slot
   Command slots_[kQueueSlots];

@@ -35,6 +35,7 @@ class InterfaceList {
  private:
   EventLog& log_;
   Detector detect_;
+  // Guards the list: refreshed by whichever thread starts the server, read by both.
   mutable std::mutex mutex_;
   std::vector<uint32_t> addresses_;
 };

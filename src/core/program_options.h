@@ -6,21 +6,23 @@
 
 namespace varnholt {
 
+// The switches are stored as 0 or 1; the two filters are bit sets of the maps page.
 struct ProgramOptions {
-  int AdminMessages = 1;
-  int AutoRestart = 1;
-  int GUISounds = 1;
-  int ToolTips = 1;
-  int AlwaysOnTop = 0;
-  int ErrorLog = 1;
-  int LogPlayerChat = 1;
-  int KickBanDelay = 0;
+  bool AdminMessages = true;
+  bool AutoRestart = true;
+  bool GUISounds = true;
+  bool ToolTips = true;
+  bool AlwaysOnTop = false;
+  bool ErrorLog = true;
+  bool LogPlayerChat = true;
+  bool KickBanDelay = false;
   int ModeFilter = 31;
   int ModFilter = 65535;
-  int HideWindow = 0;
+  bool HideWindow = false;
 };
 
-// Reads every key (a missing key or file gives the default; a non-number reads as 0).
+// Reads every key (a missing key or file gives the default; a non-number reads as 0, and a
+// switch is on for any number but 0).
 bool ReadProgramOptions(const std::string& ini_path, ProgramOptions* options);
 // Writes every key as "%i" in the fixed order; stops at the first key that cannot be written.
 bool WriteProgramOptions(const std::string& ini_path, const ProgramOptions& options);

@@ -35,8 +35,12 @@ class Worker {
   EventLog& log_;
   const Clock& clock_;
   Dispatch dispatch_;
+  // Set by start-up on the user-interface thread, read by the worker for the timing line.
   std::atomic<bool> timing_{false};
+  // Started and joined by the thread that owns the program (the user-interface thread).
   std::thread thread_;
+  // exited_ is set by the worker as it ends and waited for by the user-interface thread,
+  // both under exit_mutex_.
   std::mutex exit_mutex_;
   std::condition_variable exit_cv_;
   bool exited_ = false;

@@ -122,16 +122,22 @@ class ConsoleClient {
   EventLog& log_;
   const SettingsTable& settings_;
   StatusQuery& status_;
+  // Set by start-up on the user-interface thread before the server is adopted or started,
+  // so before any Command uses the console; read-only afterwards.
   ConsoleHooks hooks_;
   ChatSink* chat_sink_ = nullptr;
   bool log_player_chat_ = true;
   bool debug_ = false;
   std::string message_log_path_;
 
+  // Copied in by whichever thread starts or adopts the server, read by the worker's login;
+  // guarded by credentials_mutex_.
   mutable std::mutex credentials_mutex_;
   std::string username_;
   std::string password_;
 
+  // Worker only, except connected_, which the user-interface thread reads for the status
+  // bar.
   int socket_ = -1;
   std::atomic<bool> connected_{false};
   std::string punkbuster_version_;

@@ -134,11 +134,16 @@ class PlayerList {
 
   EventLog& log_;
   const SettingsTable& settings_;
+  // Set by start-up or the options dialog (user-interface thread), read by the worker.
   std::atomic<bool> debug_{false};
   std::atomic<bool> admin_messages_{true};
+  // Set by start-up before the worker rebuilds the list; read-only afterwards.
   std::function<void(const std::string&)> announce_;
+  // Written by the worker's rebuilds, read by any thread.
   std::atomic<bool> smart_balance_engaged_{false};
 
+  // Guards the rows, the summary texts and the sort order below: the worker publishes a
+  // rebuild, the user-interface thread reads and sorts.
   mutable std::mutex mutex_;
   std::vector<PlayerRecord> rows_;
   std::string team_counts_text_;

@@ -86,13 +86,18 @@ class EventLog {
   void WriteLine(const std::string& message);
   void ArchiveIfFull();
 
+  // Fixed at construction.
   std::string folder_;
   std::string log_path_;
   const Clock& clock_;
+  // Set by start-up on the user-interface thread, read by every thread that logs.
   std::atomic<bool> error_log_{true};
   std::atomic<bool> gui_sounds_{true};
   std::atomic<bool> quiet_{false};
+  // Held by whichever thread appends a line or archives the file.
   std::mutex mutex_;
+  // Both set under mutex_; the observer is called with it held. The presenter is set once
+  // by start-up before a second thread logs, so the sound path reads it without the lock.
   MessagePresenter* presenter_ = nullptr;
   std::function<void(const std::string&)> observer_;
 };

@@ -133,6 +133,7 @@ class MapRotation {
 
   std::string settings_folder_;
   EventLog& log_;
+  // Guards every field below but dirty_ (user-interface thread and worker).
   mutable std::mutex mutex_;
   std::vector<RotationRow> rows_;
   std::vector<HiddenRotationLevel> hidden_;
@@ -141,6 +142,7 @@ class MapRotation {
   uint32_t mode_filter_ = kAllModes;
   uint32_t mod_filter_ = kAllMods;
   SortColumn sort_column_ = SortColumn::kNone;
+  // Set by edits on either thread, taken by the save; read without the lock.
   std::atomic<bool> dirty_{false};
 };
 

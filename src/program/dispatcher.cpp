@@ -19,43 +19,73 @@ std::string Cut(const char* text, size_t max) {
   return s;
 }
 
+// True when row n holds code kCommandBase + n and a name. A missing row is value-initialised
+// (code 0) and fails too, so this runs at build time.
+template <typename Table>
+constexpr bool CodesInPlace(const Table& table) {
+  for (size_t n = 0; n < table.size(); ++n) {
+    if (table[n].code != kCommandBase + n || table[n].name == nullptr) return false;
+  }
+  return true;
+}
+
+// True when every row has a handler and no handler serves two codes. Member pointers cannot
+// be compared at build time once the null sanitizer instruments them, so a test runs this.
+template <typename Table>
+bool HandlersInPlace(const Table& table) {
+  for (size_t n = 0; n < table.size(); ++n) {
+    if (table[n].handler == nullptr) return false;
+    for (size_t m = 0; m < n; ++m) {
+      if (table[m].handler == table[n].handler) return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
-const std::array<Dispatcher::Handler, 30> Dispatcher::kHandlers = {
-    &Dispatcher::ConnectConsole,
-    &Dispatcher::MonitorTick,
-    &Dispatcher::StatusTick,
-    &Dispatcher::ClientData,
-    &Dispatcher::NotifyAll,
-    &Dispatcher::DisconnectClient,
-    &Dispatcher::RefreshPage,
-    &Dispatcher::TogglePause,
-    &Dispatcher::ChangeMap,
-    &Dispatcher::NextMap,
-    &Dispatcher::SetNextMap,
-    &Dispatcher::IdleMap,
-    &Dispatcher::RestartMap,
-    &Dispatcher::Kick,
-    &Dispatcher::Ban,
-    &Dispatcher::Unban,
-    &Dispatcher::ClearBans,
-    &Dispatcher::BanName,
-    &Dispatcher::VerifyBans,
-    &Dispatcher::SyncToServerBans,
-    &Dispatcher::SyncFromServerBans,
-    &Dispatcher::Chat,
-    &Dispatcher::ServerMessage,
-    &Dispatcher::ConsoleCommand,
-    &Dispatcher::SetPassword,
-    &Dispatcher::Screenshot,
-    &Dispatcher::ReadSettings,
-    &Dispatcher::ApplySettings,
-    &Dispatcher::SavePunkBuster,
-    &Dispatcher::LoadPunkBuster,
-};
+constexpr std::array<Dispatcher::CommandRow, kCommandCount> Dispatcher::kCommandTable = {{
+    {kCmdConsoleConnect, &Dispatcher::ConnectConsole, "connect the remote console"},
+    {kCmdMonitorTick, &Dispatcher::MonitorTick, "monitor tick"},
+    {kCmdStatusTick, &Dispatcher::StatusTick, "status tick"},
+    {kCmdClientData, &Dispatcher::ClientData, "remote client data"},
+    {kCmdNotifyAll, &Dispatcher::NotifyAll, "notify all clients"},
+    {kCmdDisconnectClient, &Dispatcher::DisconnectClient, "disconnect a client"},
+    {kCmdRefreshPage, &Dispatcher::RefreshPage, "refresh the current page"},
+    {kCmdTogglePause, &Dispatcher::TogglePause, "toggle pause"},
+    {kCmdChangeMap, &Dispatcher::ChangeMap, "change map"},
+    {kCmdNextMap, &Dispatcher::NextMap, "run next map"},
+    {kCmdSetNextMap, &Dispatcher::SetNextMap, "set next map"},
+    {kCmdIdleMap, &Dispatcher::IdleMap, "set or clear the idle map"},
+    {kCmdRestartMap, &Dispatcher::RestartMap, "restart map"},
+    {kCmdKick, &Dispatcher::Kick, "kick a player"},
+    {kCmdBan, &Dispatcher::Ban, "ban a player"},
+    {kCmdUnban, &Dispatcher::Unban, "remove a ban"},
+    {kCmdClearBans, &Dispatcher::ClearBans, "clear the ban list"},
+    {kCmdBanName, &Dispatcher::BanName, "ban a player name"},
+    {kCmdVerifyBans, &Dispatcher::VerifyBans, "verify ban list synchronisation"},
+    {kCmdSyncToServerBans, &Dispatcher::SyncToServerBans, "synchronise to the server ban list"},
+    {kCmdSyncFromServerBans, &Dispatcher::SyncFromServerBans,
+     "synchronise from the server ban list"},
+    {kCmdChat, &Dispatcher::Chat, "chat message to all players"},
+    {kCmdServerMessage, &Dispatcher::ServerMessage, "server message"},
+    {kCmdConsoleCommand, &Dispatcher::ConsoleCommand, "console command"},
+    {kCmdSetPassword, &Dispatcher::SetPassword, "set own password"},
+    {kCmdScreenshot, &Dispatcher::Screenshot, "PunkBuster screenshot"},
+    {kCmdReadSettings, &Dispatcher::ReadSettings, "read the settings from the server"},
+    {kCmdApplySettings, &Dispatcher::ApplySettings, "apply the settings to the server"},
+    {kCmdSavePunkBuster, &Dispatcher::SavePunkBuster, "save the PunkBuster settings"},
+    {kCmdLoadPunkBuster, &Dispatcher::LoadPunkBuster, "load the PunkBuster settings"},
+}};
 
-Dispatcher::Dispatcher(EventLog& log, DispatchServices& services)
-    : log_(log), services_(services) {}
+Dispatcher::Dispatcher(EventLog& log, DispatchServices& services) : log_(log), services_(services) {
+  static_assert(CodesInPlace(kCommandTable),
+                "row n of the command table must hold code kCommandBase + n and its name");
+}
+
+bool Dispatcher::CommandTableInPlace() {
+  return CodesInPlace(kCommandTable) && HandlersInPlace(kCommandTable);
+}
 
 std::string Dispatcher::GetClientName(int32_t origin) {
   if (origin == kOriginLocal) return "operator";
@@ -77,9 +107,9 @@ std::string Dispatcher::GetClientAddress(int32_t origin) {
 void Dispatcher::DispatchCommand(const Command& command) {
   busy_ = true;
   services_.RefreshStatusDisplay(true);
-  Call call{command, GetClientName(command.number), GetClientAddress(command.number)};
+  Call call{command, GetClientName(command.Originator()), GetClientAddress(command.Originator())};
   uint32_t n = command.code - kCommandBase;
-  if (command.code >= kCommandBase && n < kHandlers.size()) (this->*kHandlers[n])(call);
+  if (command.code >= kCommandBase && n < kCommandCount) (this->*kCommandTable[n].handler)(call);
   busy_ = false;
   services_.RefreshStatusDisplay(false);
 }
@@ -104,7 +134,7 @@ void Dispatcher::StatusTick(const Call&) {
 }
 
 void Dispatcher::ClientData(const Call& c) {
-  services_.HandleClientRequest(c.command.number);
+  services_.HandleClientRequest(c.command.Socket());
 }
 
 void Dispatcher::NotifyAll(const Call& c) {

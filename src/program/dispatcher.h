@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/command_queue.h"
+#include "core/notify_codes.h"
 #include "log/event_log.h"
 #include "program/dispatch_services.h"
 
@@ -26,6 +27,10 @@ class Dispatcher {
 
   bool Busy() const { return busy_; }
 
+  // True when row n of the command table holds code kCommandBase + n, a name and a handler
+  // that no other row uses. The codes are checked at build time; the handlers by a test.
+  static bool CommandTableInPlace();
+
  private:
   // What every handler gets: the Command and its originator.
   struct Call {
@@ -34,6 +39,15 @@ class Dispatcher {
     std::string address;
   };
   using Handler = void (Dispatcher::*)(const Call&);
+
+  // One row of the command table: the code, the handler that executes it and what it does.
+  // Row n holds code kCommandBase + n; see CommandTableInPlace.
+  struct CommandRow {
+    uint32_t code;
+    Handler handler;
+    const char* name;
+  };
+  static const std::array<CommandRow, kCommandCount> kCommandTable;
 
   void ConnectConsole(const Call& c);
   void MonitorTick(const Call& c);
@@ -68,14 +82,13 @@ class Dispatcher {
 
   // Sends the pieces of a chat or server message; false after the first failure.
   bool SendPieces(const Call& c, bool chat);
-  void Reply(const Call& c, uint32_t code) { services_.NotifyClient(c.command.number, code); }
+  void Reply(const Call& c, uint32_t code) { services_.NotifyClient(c.command.Originator(), code); }
   void Notify(uint32_t code) { services_.NotifyClients(code, {}, false); }
   void Notify(uint32_t code, const std::string& data) { services_.NotifyClients(code, data, true); }
 
-  static const std::array<Handler, 30> kHandlers;
-
   EventLog& log_;
   DispatchServices& services_;
+  // Written by the worker around every Command; read by the user-interface thread.
   std::atomic<bool> busy_{false};
 };
 

@@ -63,9 +63,8 @@ class Program {
 
   // The entry point: initialise, run the loop, return the exit code.
   int Run();
-  // Everything up to the loop; false means the program ends with ExitCode().
+  // Everything up to the loop; false means the program ends with the exit code set so far.
   bool Initialise();
-  int ExitCode() const { return exit_code_; }
 
   // Ends the run; the loop returns `exit_code`.
   void ShutdownProgram(int exit_code = 0);
@@ -75,9 +74,8 @@ class Program {
   // Instance messages.
   void HandleInstanceMessage(const InstancePacket& packet);
 
+  // The subsystems the dispatcher's services and the program's main() reach.
   EventLog& Log() { return log_; }
-  CommandQueue& Queue() { return queue_; }
-  ServerProcess& Server() { return server_; }
   Supervisor& Supervision() { return supervisor_; }
   ConsoleClient& Console() { return console_; }
   StatusQuery& StatusQueryClient() { return status_query_; }
@@ -86,11 +84,7 @@ class Program {
   SettingsStore& Store() { return store_; }
   LiveSettings& Live() { return live_; }
   PlayerList& Players() { return players_; }
-  const ProgramOptions& Preferences() const { return options_; }
-  const CommandLine& Options() const { return command_line_; }
-  const std::string& GameFolder() const { return game_folder_; }
-  const std::string& SettingsFolder() const { return settings_folder_; }
-  InterfaceList& Interfaces() { return interfaces_; }
+  const CommandLine& ParsedCommandLine() const { return command_line_; }
   SettingsTable& Settings() { return settings_; }
   StatusDisplay& Status() { return status_; }
   bool DedicatedMode() const { return dedicated_mode_; }
@@ -144,6 +138,8 @@ class Program {
   std::string game_folder_;
   std::string settings_folder_;
   EventLog log_;
+  // Read and parsed by start-up on the user-interface thread before the timers queue the
+  // first Command; the worker only reads them afterwards (and shutdown writes the options).
   ProgramOptions options_;
   CommandLine command_line_;
   CommandQueue queue_;
@@ -167,6 +163,9 @@ class Program {
   ProgramServices services_;
   Dispatcher dispatcher_;
 
+  // Owned by the user-interface thread (start-up, instance messages, signals, shutdown).
+  // dedicated_mode_ is settled by start-up before the timers queue the first Command; the
+  // worker only reads it afterwards.
   std::string os_text_;
   int os_version_code_ = 0;
   bool dedicated_mode_ = true;

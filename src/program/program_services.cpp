@@ -92,7 +92,7 @@ void ProgramServices::RefreshStatusDisplay(bool busy) {
   StatusInputs in;
   in.server_name = program_.Settings().GetText("game.serverName");
   in.server_ip = program_.Settings().GetAddress("game.serverIP");
-  in.listen_port = program_.Options().port;
+  in.listen_port = program_.ParsedCommandLine().port;
   in.dedicated = program_.DedicatedMode();
   in.server_running = program_.Supervision().ServerRunning();
   in.console_connected = ConsoleConnected();

@@ -84,8 +84,8 @@ bool Program::ReadOptions() {
   if (!ReadProgramOptions(JoinPath(game_folder_, "Varnholt.ini"), &options_)) {
     return Fatal("Couldn't read program options file!");
   }
-  log_.SetErrorLog(options_.ErrorLog != 0);
-  log_.SetGuiSounds(options_.GUISounds != 0);
+  log_.SetErrorLog(options_.ErrorLog);
+  log_.SetGuiSounds(options_.GUISounds);
   return true;
 }
 
@@ -258,12 +258,12 @@ void Program::RefreshPlayerList(const char* failure) {
 
 void Program::ConfigureGameLink() {
   console_.SetDebug(command_line_.debug);
-  console_.SetLogPlayerChat(options_.LogPlayerChat != 0);
+  console_.SetLogPlayerChat(options_.LogPlayerChat);
   if (command_line_.message_log) console_.SetMessageLog(JoinPath(game_folder_, "message.log"));
   status_query_.SetDebug(command_line_.debug);
   if (command_line_.status_log) status_query_.SetStatusLog(JoinPath(game_folder_, "status.log"));
   players_.SetDebug(command_line_.debug);
-  players_.SetAdminMessages(options_.AdminMessages != 0);
+  players_.SetAdminMessages(options_.AdminMessages);
   ConsoleHooks hooks;
   hooks.server_running = [this] { return supervisor_.ServerRunning(); };
   hooks.read_settings = [this] { return live_.ReadSettingsFromServer(); };
@@ -295,7 +295,7 @@ void Program::ConfigureSupervisor() {
   options.listen_port = command_line_.port;
   supervisor_.SetOptions(options);
   SupervisorHooks hooks;
-  hooks.auto_restart = [this] { return options_.AutoRestart != 0; };
+  hooks.auto_restart = [this] { return options_.AutoRestart; };
   hooks.save_all_changes = [this] { return store_.SaveAllChanges(); };
   hooks.periodic_admin = [this] { RefreshPlayerList("Couldn't auto-refresh player list!"); };
   hooks.start_button_text = [this](const char* text) { front_end_.SetStartButtonText(text); };

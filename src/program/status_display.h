@@ -36,6 +36,8 @@ class StatusDisplay {
   void SetObserver(std::function<void(const StatusTexts&)> observer);
 
  private:
+  // Guards both: the worker writes the texts, the user-interface thread reads them and sets
+  // the observer (called on the worker, outside the lock).
   mutable std::mutex mutex_;
   StatusTexts texts_;
   std::function<void(const StatusTexts&)> observer_;

@@ -1,9 +1,8 @@
 #include "settings/live_settings.h"
 
-#include <algorithm>
-
 #include "platform/last_error.h"
 #include "settings/setting_forms.h"
+#include "settings/setting_types.h"
 
 namespace varnholt {
 namespace {
@@ -20,7 +19,7 @@ bool HasServerConsoleKey(int row) {
 // from the status reply, the start delay and gravity are not asked for.
 bool IsReadBackRow(int row) {
   if (!HasServerConsoleKey(row)) return false;
-  if (kSettingDefs[row].type == SettingType::kPresence) return false;
+  if (RowTypeOps(row).parse_console == nullptr) return false;
   return row != rows::kNumberOfRounds && row != rows::kTicketRatio &&
          row != rows::kGameStartDelay && row != rows::kPhysicsGravity;
 }
@@ -31,21 +30,6 @@ std::vector<int> MakeReadBackRows() {
     if (IsReadBackRow(row)) result.push_back(row);
   }
   return result;
-}
-
-// Keeps a number inside its row's bounds; types without numeric bounds pass unchanged.
-int32_t ClampToBounds(int row, int32_t number) {
-  const SettingDef& def = kSettingDefs[row];
-  switch (def.type) {
-    case SettingType::kBoolean:
-    case SettingType::kInteger:
-    case SettingType::kNegatedInteger:
-    case SettingType::kHundredths:
-    case SettingType::kTenths:
-      return std::clamp(number, def.low_bound, def.high_bound);
-    default:
-      return number;
-  }
 }
 
 }  // namespace
@@ -90,11 +74,7 @@ bool StoreReadBackAnswers(const std::vector<std::string>& answers, SettingValues
     if (answers[i].find_first_not_of(" \t") == std::string::npos) continue;
     SettingValue value = (*values)[row];
     if (!ParseConsoleValue(row, answers[i], &value)) continue;
-    const SettingDef& def = kSettingDefs[row];
-    if (def.type == SettingType::kChoice && !IsChoiceCode(def.default_text, value.text)) {
-      continue;
-    }
-    value.int_value = ClampToBounds(row, value.int_value);
+    if (!RowTypeOps(row).keep_in_bounds(kSettingDefs[row], &value)) continue;
     (*values)[row] = std::move(value);
   }
   return true;
@@ -102,7 +82,9 @@ bool StoreReadBackAnswers(const std::vector<std::string>& answers, SettingValues
 
 void StoreQueryValue(int row, std::string_view text, SettingValues* values) {
   if (row < 0 || row >= kSettingCount) return;
-  (*values)[row].int_value = ClampToBounds(row, ParseConInt(text));
+  SettingValue& value = (*values)[row];
+  value.int_value = ParseConInt(text);
+  RowTypeOps(row).keep_in_bounds(kSettingDefs[row], &value);
 }
 
 std::string BuildApplySettingsRequest(const SettingValues& values,

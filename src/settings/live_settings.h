@@ -109,6 +109,7 @@ class LiveSettings {
  private:
   SettingsTable& table_;
   LiveSettingsLink& link_;
+  // Set by start-up before the worker reads settings back; called on the worker.
   std::function<void()> refresh_pages_;
 };
 

@@ -22,6 +22,7 @@ enum class SettingType : int {
   kChoice = 8,          // one code of a "code/label,code/label" list
   kAddress = 9,         // IPv4, first octet in the high byte
 };
+constexpr size_t kSettingTypeCount = 10;  // what each one does: settings/setting_types.h
 
 // Settings pages in tab order; the bit of a page in a page mask is 1 << page. Pages after
 // kPageAdmin (Status, Maps, Players, Bans, Users, Schedule, Clients) hold no settings.
@@ -61,13 +62,16 @@ struct SettingDef {
   std::string_view console_key;  // console command, or "manager..." for our own settings
   SettingType type;
   std::string_view default_text;  // Text/MessageLines default, or the Choice list
-  // Numeric default; for Text 1 = a value is required; for Choice the 1-based default entry.
-  int32_t default_int;
+  int32_t default_int;            // default of the numeric types (stored units)
   int32_t low_bound;
   int32_t high_bound;  // for Text and Choice: the maximum length
   bool critical;       // changed by a file load only with the critical-settings right
   uint8_t files;       // SettingFile bits
   LiveRole live;
+  // Text: a file without a value falls back to the default instead of leaving it empty.
+  bool required = false;
+  // Choice: the 1-based entry of the list that is the default.
+  int32_t default_entry = 0;
 };
 
 constexpr int kSettingCount = 87;
@@ -84,13 +88,14 @@ namespace setting_def_detail {
 using T = SettingType;
 using L = LiveRole;
 constexpr uint8_t S = kFileServer, A = kFileAutoexec, M = kFileManager, G = kFileAutoexecGravity;
-constexpr bool C = true, N = false;
+constexpr bool C = true, N = false, R = true;
 constexpr int32_t kChoiceLength = 32;
 
 // clang-format off
 inline constexpr std::array<SettingDef, kSettingCount> kRows = {{
-  // page, file key, console or manager key, type, default text, default, low, high, critical, files, live
-  {kPageServer, "game.serverName", "", T::kText, "AFSERVER", 1, 0, 32, N, S|M, L::kNone},
+  // page, file key, console or manager key, type, default text, default, low, high, critical,
+  // files, live, then only where they apply: required (Text), default entry (Choice)
+  {kPageServer, "game.serverName", "", T::kText, "AFSERVER", 0, 0, 32, N, S|M, L::kNone, R},
   {kPageNone, "game.serverDedicated", "", T::kBoolean, "", 1, 0, 1, N, S, L::kNone},
   {kPageServer, "game.serverIP", "", T::kAddress, "", 0, 0, 0, C, S|M, L::kNone},
   {kPageServer, "", "manager.bindAllIntefaces", T::kBoolean, "", 0, 0, 1, C, M, L::kNone},
@@ -102,8 +107,8 @@ inline constexpr std::array<SettingDef, kSettingCount> kRows = {{
   {kPageServer, "game.serverMaxPlayers", "", T::kInteger, "", 32, 2, 64, C, S|M, L::kNone},
   {kPageServer, "game.setServerWelcomeMessage", "", T::kMessageLines, "", 0, 0, 324, N, S|M, L::kNone},
   {kPageServer, "game.serverInternet", "", T::kBoolean, "", 1, 0, 1, C, S|M, L::kNone},
-  {kPageServer, "game.serverBandwidthChokeLimit", "admin.bandwidthChokeLimit", T::kChoice, kBandwidthChoices, 1, 0, kChoiceLength, C, S|A|M, L::kPushRead},
-  {kPageServer, "game.serverMaxAllowedConnectionType", "admin.maxAllowedConnectionType", T::kChoice, kConnectionTypeChoices, 4, 0, kChoiceLength, C, S|A|M, L::kPushRead},
+  {kPageServer, "game.serverBandwidthChokeLimit", "admin.bandwidthChokeLimit", T::kChoice, kBandwidthChoices, 0, 0, kChoiceLength, C, S|A|M, L::kPushRead, N, 1},
+  {kPageServer, "game.serverMaxAllowedConnectionType", "admin.maxAllowedConnectionType", T::kChoice, kConnectionTypeChoices, 0, 0, kChoiceLength, C, S|A|M, L::kPushRead, N, 4},
   {kPageServer, "game.serverCoopCPU", "", T::kInteger, "", 100, 1, 100, C, S|M, L::kNone},
   {kPageNone, "game.serverContentCheck", "", T::kInteger, "", 0, 0, 2, N, 0, L::kNone},
   {kPageServer, "game.serverPassword", "", T::kText, "", 0, 0, 32, N, S|M, L::kNone},
@@ -159,8 +164,8 @@ inline constexpr std::array<SettingDef, kSettingCount> kRows = {{
   {kPageMisc, "game.serverCrossHairCenterpoint", "admin.crossHairCenterPoint", T::kBoolean, "", 1, 0, 1, N, S|A|M, L::kPushRead},
   {kPageMisc, "game.serverNameTagDistance", "", T::kInteger, "", 100, 0, 600, N, S|M, L::kNone},
   {kPageMisc, "game.serverNameTagDistanceScope", "", T::kInteger, "", 300, 0, 600, N, S|M, L::kNone},
-  {kPageAdmin, "", "manager.consoleUsername", T::kText, "UserName", 1, 0, 32, N, M, L::kNone},
-  {kPageAdmin, "", "manager.consolePassword", T::kText, "Lanterns", 1, 0, 32, N, M, L::kNone},
+  {kPageAdmin, "", "manager.consoleUsername", T::kText, "UserName", 0, 0, 32, N, M, L::kNone, R},
+  {kPageAdmin, "", "manager.consolePassword", T::kText, "Lanterns", 0, 0, 32, N, M, L::kNone, R},
   {kPageAdmin, "", "manager.enableRemoteConsole", T::kBoolean, "", 1, 0, 1, N, M, L::kNone},
   {kPageAdmin, "", "manager.enableRemoteAdmin", T::kBoolean, "", 0, 0, 1, N, M, L::kNone},
   {kPageAdmin, "game.serverNumReservedSlots", "", T::kInteger, "", 0, 0, 64, N, S|M, L::kNone},
@@ -176,7 +181,7 @@ inline constexpr std::array<SettingDef, kSettingCount> kRows = {{
   {kPageAdmin, "game.serverEventLogging", "", T::kBoolean, "", 0, 0, 1, N, S|M, L::kNone},
   {kPageAdmin, "game.serverEventLogCompression", "", T::kBoolean, "", 0, 0, 1, N, S|M, L::kNone},
   {kPageAdmin, "", "manager.statCollection", T::kBoolean, "", 0, 0, 1, N, M, L::kNone},
-  {kPageAdmin, "", "manager.statFilePath", T::kText, "statistics.csv", 1, 0, 324, N, M, L::kNone},
+  {kPageAdmin, "", "manager.statFilePath", T::kText, "statistics.csv", 0, 0, 324, N, M, L::kNone, R},
 }};
 // clang-format on
 }  // namespace setting_def_detail

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "platform/ip_address.h"
+#include "settings/setting_types.h"
 
 namespace varnholt {
 namespace {
@@ -16,20 +17,6 @@ namespace {
 constexpr size_t kWelcomeLineMax = 63;
 constexpr int kWelcomeLineCount = 5;
 constexpr size_t kAddressTextMax = 15;
-
-// Integer rows whose console form is a ratio: stored as percent, sent as value / 100.
-constexpr std::string_view kRatioKeys[] = {"admin.setTicketRatio", "admin.soldierFFRatio",
-                                           "admin.soldierFFRatioOnSplash", "admin.vehicleFFRatio",
-                                           "admin.vehicleFFRatioOnSplash"};
-constexpr std::string_view kTimeLimitKey = "admin.timeLimit";
-constexpr std::string_view kRoundsKey = "admin.setNrOfRounds";
-
-bool IsRatioKey(std::string_view key) {
-  for (std::string_view ratio : kRatioKeys) {
-    if (KeyEqualsNoCase(key, ratio)) return true;
-  }
-  return false;
-}
 
 locale_t CLocale() {
   static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
@@ -47,10 +34,6 @@ std::vector<std::string_view> ChoiceTokens(std::string_view list) {
     start = end + 1;
   }
   return tokens;
-}
-
-std::string Number(long value) {
-  return std::to_string(value);
 }
 
 }  // namespace
@@ -155,92 +138,22 @@ bool FormatConsoleForm(int row, const SettingValue& value, std::string* out) {
   out->clear();
   if (row < 0 || row >= kSettingCount) return false;
   const SettingDef& def = kSettingDefs[row];
-  std::string_view key = def.console_key;
-  if (key.empty() || IsManagerKey(key)) return false;
-  std::string text;
-  switch (def.type) {
-    case SettingType::kBoolean:
-      text = Number(value.int_value);
-      break;
-    case SettingType::kText:
-    case SettingType::kChoice:
-      text = SingleLine(value.text);
-      break;
-    case SettingType::kInteger:
-      if (KeyEqualsNoCase(key, kTimeLimitKey)) {
-        text = Number(static_cast<long>(value.int_value) * 60);
-      } else if (IsRatioKey(key)) {
-        // One decimal as the game writes ratios (150 is 1.5); a percentage that one decimal
-        // cannot hold gets two, so that 57 reaches the server as 0.57 and not as 0.6.
-        text = FormatFixed(value.int_value / 100.0, value.int_value % 10 == 0 ? 1 : 2);
-      } else {
-        text = Number(value.int_value);
-      }
-      break;
-    case SettingType::kNegatedInteger:
-      text = Number(-static_cast<long>(value.int_value));
-      break;
-    case SettingType::kHundredths:
-      text = FormatFixed(value.int_value / 100.0, 2);
-      break;
-    case SettingType::kTenths:
-      text = FormatFixed(value.int_value / 10.0, 1);
-      break;
-    case SettingType::kAddress:
-      text = IpToText(static_cast<uint32_t>(value.int_value));
-      break;
-    case SettingType::kPresence:
-    case SettingType::kMessageLines:
-      return false;
+  const SettingTypeOps& type = TypeOps(def.type);
+  if (def.console_key.empty() || IsManagerKey(def.console_key) || type.console_form == nullptr) {
+    return false;
   }
-  out->assign(key).append(" ").append(text);
+  out->assign(def.console_key).append(" ").append(type.console_form(def, value));
   return true;
 }
 
 bool ParseConsoleValue(int row, std::string_view text, SettingValue* value) {
   if (row < 0 || row >= kSettingCount) return false;
   const SettingDef& def = kSettingDefs[row];
-  std::string_view key = def.console_key;
-  if (key.empty() || IsManagerKey(key)) return false;
-  int32_t number = 0;
-  switch (def.type) {
-    case SettingType::kBoolean:
-      value->int_value = ParseConInt(text);
-      return true;
-    case SettingType::kInteger:
-      if (KeyEqualsNoCase(key, kTimeLimitKey)) {
-        value->int_value = ParseConInt(text) / 60;
-      } else if (IsRatioKey(key)) {
-        if (!ScaleConNumber(ParseConNumber(text), 100, &number)) return false;
-        value->int_value = number;
-      } else {
-        value->int_value = ParseConInt(text);
-      }
-      return true;
-    case SettingType::kNegatedInteger:
-      value->int_value = ParseConInt(text);
-      return true;
-    case SettingType::kHundredths:
-    case SettingType::kTenths:
-      if (!ScaleConNumber(ParseConNumber(text), def.type == SettingType::kHundredths ? 100 : 10,
-                          &number)) {
-        return false;
-      }
-      value->int_value = number;
-      return true;
-    case SettingType::kText:
-    case SettingType::kChoice:
-      value->text =
-          std::string(text.substr(0, static_cast<size_t>(std::max(def.high_bound - 1, 0))));
-      return true;
-    case SettingType::kAddress:
-      value->int_value = static_cast<int32_t>(ParseAddressText(text));
-      return true;
-    case SettingType::kPresence:
-    case SettingType::kMessageLines:
-      return false;
+  const SettingTypeOps& type = TypeOps(def.type);
+  if (def.console_key.empty() || IsManagerKey(def.console_key) || type.parse_console == nullptr) {
+    return false;
   }
-  return false;
+  return type.parse_console(def, text, value);
 }
 
 std::vector<std::string> WelcomeMessageFileLines(std::string_view text) {
@@ -268,58 +181,7 @@ std::vector<std::string> WelcomeMessageFileLines(std::string_view text) {
 std::string FormatSettingLine(std::string_view key, int row, const SettingValue& value) {
   if (row < 0 || row >= kSettingCount) return std::string();
   const SettingDef& def = kSettingDefs[row];
-  std::string head(key);
-  std::string line;
-  switch (def.type) {
-    case SettingType::kPresence:
-      if (value.int_value == 1) line = head;
-      break;
-    case SettingType::kBoolean:
-      line = head + " " + Number(value.int_value);
-      break;
-    case SettingType::kNegatedInteger:
-      line = head + " " + Number(-static_cast<long>(value.int_value));
-      break;
-    case SettingType::kHundredths:
-      line = head + " " + FormatFixed(value.int_value / 100.0, 2);
-      break;
-    case SettingType::kTenths:
-      line = head + " " + FormatFixed(value.int_value / 10.0, 1);
-      break;
-    case SettingType::kChoice:
-      line = head + " " + SingleLine(value.text);
-      break;
-    case SettingType::kAddress:
-      line = head + " " + IpToText(static_cast<uint32_t>(value.int_value));
-      break;
-    case SettingType::kText:
-      line = head + " \"" + SingleLine(value.text) + "\"";
-      break;
-    case SettingType::kMessageLines: {
-      std::string out;
-      int number = 0;
-      for (const std::string& text : WelcomeMessageFileLines(value.text)) {
-        out += head + " " + Number(number++) + " \"" + text + "\"\r\n";
-      }
-      return out;
-    }
-    case SettingType::kInteger: {
-      long number = value.int_value;
-      bool admin = key.size() >= 5 && KeyEqualsNoCase(key.substr(0, 5), "admin");
-      if (admin && KeyEqualsNoCase(key, kTimeLimitKey)) {
-        number *= 60;
-      } else if (admin && IsRatioKey(key)) {
-        line = head + " " + FormatFixed(value.int_value / 100.0, 2);
-        break;
-      } else if (admin && KeyEqualsNoCase(key, kRoundsKey) && number == 0) {
-        number = -1;  // the server's word for "no limit"
-      }
-      line = head + " " + Number(number);
-      break;
-    }
-  }
-  if (line.empty()) return line;
-  return line + "\r\n";
+  return TypeOps(def.type).format_file(key, def, value);
 }
 
 }  // namespace varnholt

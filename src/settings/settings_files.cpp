@@ -1,51 +1,23 @@
 #include "settings/settings_files.h"
 
-#include <cstdlib>
-
 #include "log/error_text.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 #include "settings/con_file.h"
 #include "settings/setting_forms.h"
+#include "settings/setting_types.h"
 
 namespace varnholt {
 namespace {
 
 namespace rows = setting_rows;
 
-constexpr size_t kWelcomeFirstLineMax = 62;
-constexpr size_t kWelcomeLineMax = 63;
-constexpr int kWelcomeLastLine = 4;
 constexpr int kFixedSpawnDelay = 5;
-
-// The text between double quotes: leading quotes skipped, up to the next quote (or the end
-// of the line when the value is not quoted).
-std::string_view QuotedText(std::string_view rest) {
-  size_t start = rest.find_first_not_of('"');
-  if (start == std::string_view::npos) return std::string_view();
-  rest.remove_prefix(start);
-  return rest.substr(0, rest.find('"'));
-}
 
 bool ReplaceFile(const std::string& path, const std::string& contents) {
   size_t slash = path.rfind('/');
   if (slash != std::string::npos && slash > 0) CreateFolders(path.substr(0, slash));
   return WriteWholeFile(path, contents);
-}
-
-void AppendMessageLine(int number, std::string_view line, std::string* text) {
-  if (number < 0 || number > kWelcomeLastLine) return;
-  std::string words(line);
-  for (char& c : words) {
-    if (c == '_') c = ' ';
-  }
-  if (number == 0) {
-    *text = words.substr(0, kWelcomeFirstLineMax);
-  } else if (text->size() + words.size() < kSettingTextMax + 1) {
-    text->append(words.substr(0, kWelcomeLineMax));
-  }
-  if (number < kWelcomeLastLine) text->append("\r\n");
-  if (text->size() > kSettingTextMax) text->resize(kSettingTextMax);
 }
 
 }  // namespace
@@ -63,104 +35,13 @@ void SettingsFiles::NotifyServerName(const std::string& name) {
 void SettingsFiles::ParseSettingValue(int row, std::string_view rest, SettingValue* value) {
   if (row < 0 || row >= kSettingCount) return;
   const SettingDef& def = kSettingDefs[row];
-  const char* name = SettingName(row);
-  switch (def.type) {
-    case SettingType::kPresence:
-      value->int_value = 1;
-      break;
-    case SettingType::kBoolean:
-    case SettingType::kInteger: {
-      std::string_view word = NextConWord(&rest);
-      int32_t number = word.empty() ? value->int_value : ParseConInt(word);
-      bool valid = def.type == SettingType::kBoolean
-                       ? (number == 0 || number == 1)
-                       : (number >= def.low_bound && number <= def.high_bound);
-      if (word.empty() || !valid) {
-        log_.LogMessage(kSoundNone,
-                        "Invalid value of %i detected for setting %s, using default %i.", number,
-                        name, def.default_int);
-        number = def.default_int;
-      }
-      value->int_value = number;
-      break;
-    }
-    case SettingType::kNegatedInteger: {
-      std::string_view word = NextConWord(&rest);
-      int64_t number = word.empty() ? value->int_value : std::llabs(ParseConInt(word));
-      if (word.empty() || number < def.low_bound || number > def.high_bound) {
-        log_.LogMessage(kSoundNone,
-                        "Invalid value of %i detected for setting %s, using default %i.",
-                        static_cast<int>(-number), name, -def.default_int);
-        number = def.default_int;
-      }
-      value->int_value = static_cast<int32_t>(number);
-      break;
-    }
-    case SettingType::kHundredths:
-    case SettingType::kTenths: {
-      bool hundredths = def.type == SettingType::kHundredths;
-      int scale = hundredths ? 100 : 10;
-      int decimals = hundredths ? 2 : 1;
-      std::string_view word = NextConWord(&rest);
-      int32_t number = value->int_value;
-      bool valid = !word.empty() && ScaleConNumber(ParseConNumber(word), scale, &number) &&
-                   number >= def.low_bound && number <= def.high_bound;
-      if (!valid) {
-        // Numbers formatted apart keep "." as the decimal point in every locale.
-        log_.LogMessage(
-            kSoundNone, "Invalid value of %s detected for setting %s, using default %s.",
-            FormatFixed(static_cast<double>(number) / scale, decimals).c_str(), name,
-            FormatFixed(static_cast<double>(def.default_int) / scale, decimals).c_str());
-        number = def.default_int;
-      }
-      value->int_value = number;
-      break;
-    }
-    case SettingType::kText: {
-      std::string_view text = QuotedText(rest);
-      if (!text.empty()) {
-        value->text = std::string(text.substr(0, static_cast<size_t>(def.high_bound)));
-      } else if (def.default_int == 1) {
-        log_.LogMessage(kSoundNone, "Invalid value detected for setting %s, using default %s.",
-                        name, std::string(def.default_text).c_str());
-        value->text = std::string(def.default_text);
-      } else {
-        value->text.clear();
-      }
-      break;
-    }
-    case SettingType::kMessageLines: {
-      std::string_view word = NextConWord(&rest);
-      if (word.empty()) break;
-      AppendMessageLine(ParseConInt(word), QuotedText(rest), &value->text);
-      break;
-    }
-    case SettingType::kChoice: {
-      std::string_view word = NextConWord(&rest);
-      word = word.substr(0, static_cast<size_t>(def.high_bound - 1));
-      if (word.empty() || !IsChoiceCode(def.default_text, word)) {
-        std::string fallback = ChoiceCode(def.default_text, def.default_int);
-        log_.LogMessage(kSoundNone,
-                        "Invalid value of %s detected for setting %s, using default %s.",
-                        std::string(word).c_str(), name, fallback.c_str());
-        value->text = fallback;
-      } else {
-        value->text = std::string(word);
-      }
-      break;
-    }
-    case SettingType::kAddress: {
-      std::string_view word = NextConWord(&rest);
-      value->int_value = static_cast<int32_t>(word.empty() ? 0u : ParseAddressText(word));
-      break;
-    }
-  }
+  TypeOps(def.type).parse_file(def, SettingName(row), rest, value, log_);
 }
 
 bool SettingsFiles::ReadSettingFromFile(const std::vector<ConLine>& lines, std::string_view key,
                                         int row, SettingValues* values) {
   bool found = false;
-  SettingType type = kSettingDefs[row].type;
+  const SettingTypeOps& type = RowTypeOps(row);
   for (const ConLine& parts : lines) {
     if (parts.key.empty()) continue;
     // A file that enables the remote console or admin for the server enables ours too.
@@ -172,10 +53,9 @@ bool SettingsFiles::ReadSettingFromFile(const std::vector<ConLine>& lines, std::
     if (!KeyEqualsNoCase(parts.key, key)) continue;
     ParseSettingValue(row, parts.rest, &(*values)[row]);
     found = true;
-    if (type != SettingType::kMessageLines) break;
+    if (!type.every_file_line) break;
   }
-  if (!found && type == SettingType::kPresence) (*values)[row].int_value = 0;
-  if (!found && type == SettingType::kMessageLines) (*values)[row].text.clear();
+  if (!found && type.absent_from_file != nullptr) type.absent_from_file(&(*values)[row]);
   return found;
 }
 

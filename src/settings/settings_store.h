@@ -112,6 +112,8 @@ class SettingsStore {
   bool CustomCombatStep(const SettingsUser& user);
   bool Flag(const std::function<bool()>& query) const { return query && query(); }
 
+  // Fixed by construction and start-up (user-interface thread) before the first save;
+  // read-only afterwards.
   SettingsTable& table_;
   SettingsFiles& files_;
   EventLog& log_;
@@ -120,7 +122,9 @@ class SettingsStore {
   std::string settings_folder_;
   SettingsStoreHooks hooks_;
   std::array<SavedListHooks, kSavedListCount> lists_;
+  // Used only by a save, which never runs on two threads at once.
   CustomCombatFiles custom_combat_;
+  // Set and taken from either thread without a lock.
   std::atomic<bool> announcements_edited_{false};
   std::atomic<bool> punkbuster_edited_{false};
   std::atomic<bool> custom_combat_changed_{false};

@@ -1,6 +1,6 @@
 #include "settings/settings_table.h"
 
-#include "settings/setting_forms.h"
+#include "settings/setting_types.h"
 
 namespace varnholt {
 
@@ -15,35 +15,14 @@ const char* SettingName(int row) {
 
 bool SettingValuesEqual(int row, const SettingValue& a, const SettingValue& b) {
   if (row < 0 || row >= kSettingCount) return true;
-  switch (kSettingDefs[row].type) {
-    case SettingType::kText:
-    case SettingType::kMessageLines:
-    case SettingType::kChoice:
-      return a.text == b.text;
-    default:
-      return a.int_value == b.int_value;
-  }
+  if (RowTypeOps(row).text_value) return a.text == b.text;
+  return a.int_value == b.int_value;
 }
 
 SettingValue DefaultSettingValue(int row) {
-  SettingValue value;
-  if (row < 0 || row >= kSettingCount) return value;
+  if (row < 0 || row >= kSettingCount) return SettingValue();
   const SettingDef& def = kSettingDefs[row];
-  switch (def.type) {
-    case SettingType::kText:
-    case SettingType::kMessageLines:
-      value.text = std::string(def.default_text.substr(0, kSettingTextMax));
-      break;
-    case SettingType::kChoice:
-      value.text = ChoiceCode(def.default_text, def.default_int);
-      break;
-    case SettingType::kAddress:
-      break;
-    default:
-      value.int_value = def.default_int;
-      break;
-  }
-  return value;
+  return TypeOps(def.type).default_value(def);
 }
 
 SettingsTable::SettingsTable() {

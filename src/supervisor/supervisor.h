@@ -125,31 +125,48 @@ class Supervisor {
   bool StartFailed(const char* format, ...) __attribute__((format(printf, 2, 3)));
   bool StatusLookup(const char* key, std::string* value);
 
+  // Fixed before the worker and the timers start (construction, SetOptions, SetHooks);
+  // read-only afterwards, so any thread reads them without a lock.
   SupervisorDeps deps_;
   SupervisorOptions options_;
   SupervisorHooks hooks_;
+  // Makes every start, stop, adoption and monitor tick run alone, whichever thread calls.
   std::recursive_mutex start_stop_mutex_;
-  // Set while the monitor restarts the server: failures are logged, not shown in a box
-  // that would hold the worker until someone answers it.
+  // Guarded by start_stop_mutex_. Set while the monitor restarts the server: failures are
+  // logged, not shown in a box that would hold the worker until someone answers it.
   bool automatic_start_ = false;
 
   // Owned by the user-interface thread (changed only through Post).
   EventLoop::TimerId monitor_timer_ = 0;
   EventLoop::TimerId status_timer_ = 0;
 
+  // Written under start_stop_mutex_ (worker or user-interface thread); atomic so that the
+  // other thread and the accessors read them without the lock.
   std::atomic<int32_t> launched_pid_{0};
   std::atomic<int64_t> server_start_time_{0};
   std::atomic<uint32_t> restart_count_{0};
+  // Guarded by start_stop_mutex_ (the hang test of the monitor tick, reset by a launch,
+  // an adoption or a start found running).
   uint32_t unresponsive_count_ = 0;
+  // Written by the monitor tick (worker, under start_stop_mutex_); read by any thread.
   std::atomic<int64_t> crash_time_{0};
+  // The level the running server played last: written by the worker's monitor tick, read
+  // by any thread, under level_mutex_.
   mutable std::mutex level_mutex_;
   std::string last_running_level_;
 
+  // Written by the worker (status tick, the pause Command); read by any thread.
   std::atomic<bool> game_paused_{false};
+  // Worker only (status tick): the end-of-game statistics and the idle-map count.
   bool stats_logged_ = false;
   uint32_t idle_ticks_ = 0;
+  // Reset by start and stop under start_stop_mutex_, learnt by the worker's status tick;
+  // read by any thread.
   std::atomic<float> server_version_{0};
+  // Written by the worker's status tick; read by any thread.
   std::atomic<bool> punkbuster_enabled_{false};
+  // Worker only: the deferred schedule event, set by SetPendingEvent from a Command and
+  // fired by the status tick.
   int64_t pending_event_time_ = 0;
   int32_t pending_event_pid_ = 0;
   bool end_of_game_seen_ = false;

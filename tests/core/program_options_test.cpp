@@ -40,5 +40,26 @@ TEST(ProgramOptionsTest, NonNumbersReadAsZeroAndOtherSectionsSurvive) {
   EXPECT_NE(text.find("; kept"), std::string::npos);
 }
 
+TEST(ProgramOptionsTest, SwitchesAreOnForAnyNumberButZeroAndWrittenAsOneOrZero) {
+  TempFolder tmp;
+  std::string ini = tmp.Write("Varnholt.ini",
+                              "[settings]\nAutoRestart=0\nKickBanDelay=2\nHideWindow=-1\n"
+                              "AlwaysOnTop=yes\nModeFilter=7\n");
+  ProgramOptions options;
+  ASSERT_TRUE(ReadProgramOptions(ini, &options));
+  EXPECT_FALSE(options.AutoRestart);
+  EXPECT_TRUE(options.KickBanDelay);
+  EXPECT_TRUE(options.HideWindow);
+  EXPECT_FALSE(options.AlwaysOnTop);
+  EXPECT_EQ(options.ModeFilter, 7);
+  ASSERT_TRUE(WriteProgramOptions(ini, options));
+  std::string text = tmp.Read("Varnholt.ini");
+  EXPECT_NE(text.find("AutoRestart=0\r\n"), std::string::npos);
+  EXPECT_NE(text.find("KickBanDelay=1\r\n"), std::string::npos);
+  EXPECT_NE(text.find("HideWindow=1\r\n"), std::string::npos);
+  EXPECT_NE(text.find("AlwaysOnTop=0\r\n"), std::string::npos);
+  EXPECT_NE(text.find("ModeFilter=7\r\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace varnholt

@@ -102,6 +102,10 @@ class DispatcherTest : public ::testing::Test {
   Dispatcher dispatcher_;
 };
 
+TEST(DispatcherTable, EveryCodeHasItsOwnHandlerInItsRow) {
+  EXPECT_TRUE(Dispatcher::CommandTableInPlace());
+}
+
 TEST_F(DispatcherTest, OriginatorNames) {
   EXPECT_EQ(dispatcher_.GetClientName(0), "operator");
   EXPECT_EQ(dispatcher_.GetClientAddress(0), "console");

@@ -63,7 +63,7 @@ SettingValues NonDefaultValues() {
         v.int_value = def.default_int == 57 ? 58 : 57;
         break;
       case SettingType::kChoice:
-        v.text = ChoiceCode(def.default_text, def.default_int == 1 ? 2 : 1);
+        v.text = ChoiceCode(def.default_text, def.default_entry == 1 ? 2 : 1);
         break;
       case SettingType::kAddress:
         v.int_value = static_cast<int32_t>(0xC0A80A0B);
