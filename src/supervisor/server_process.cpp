@@ -7,6 +7,7 @@
 #include "log/error_text.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
+#include "platform/process_identity.h"
 #include "platform/processes.h"
 
 namespace varnholt {
@@ -19,21 +20,17 @@ ServerProcess::ServerProcess(std::string game_folder, EventLog& log, const Clock
     : game_folder_(std::move(game_folder)), log_(log), clock_(clock) {}
 
 bool ServerProcess::FindServerProcess(int32_t* pid) {
+  ProgramIdentity server(ServerExecutablePath(game_folder_));
   std::vector<ProcessInfo> processes;
   if (!ListProcesses(&processes)) {
     log_.LogMessage(kSoundNone, "Couldn't take a process snapshot! %s",
                     ErrorText(GetLastErrorCode()));
     return false;
   }
-  std::string executable = ServerExecutablePath(game_folder_);
   for (const ProcessInfo& p : processes) {
     // Zombies have no executable any more and are not a running server.
-    if (p.state == 'Z' || !ProcessRunsFile(p.pid, executable)) continue;
-    if (*pid == kAnyPid || p.pid == *pid) {
-      *pid = p.pid;
-      return true;
-    }
-    if (p.parent == *pid) {
+    if (p.state == 'Z' || !server.RunBy(p.pid)) continue;
+    if (*pid == kAnyPid || p.pid == *pid || p.parent == *pid) {
       *pid = p.pid;
       return true;
     }

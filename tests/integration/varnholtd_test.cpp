@@ -281,5 +281,30 @@ TEST_F(VarnholtdTest, StopWithoutARunningServerDoesNothing) {
   EXPECT_EQ(code, 0);
 }
 
+// A program that only reads the server file is neither adopted at start-up nor stopped: the
+// manager launches its own server, and -stop ends that one alone.
+TEST_F(DemoInstallationTest, AReaderOfTheServerFileIsNotTakenForTheServer) {
+  TempFolder game;
+  MakeDemo(game);
+  ChildProcess reader;
+  ASSERT_TRUE(reader.Start("/usr/bin/tail", {"-f", "ashfront_w32ded.exe"}, game.path()));
+  ChildProcess daemon;
+  ASSERT_TRUE(StartDaemon(&daemon, game, {"-start", "-quiet"}));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(game, " : Connected\r\n"); }, 20000))
+      << game.Read("Varnholt.log");
+  EXPECT_TRUE(LogHas(game, "Server started via command-line option."));
+  EXPECT_FALSE(LogHas(game, "Server is already running"));
+
+  ChildProcess stopper;
+  ASSERT_TRUE(StartDaemon(&stopper, game, {"-stop"}, "stopper.txt"));
+  int code = -1;
+  ASSERT_TRUE(stopper.Wait(10000, &code));
+  ASSERT_TRUE(daemon.Wait(15000, &code));
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(LogHas(game, "Server stopped via command-line option"));
+  EXPECT_FALSE(LogHas(game, "Terminating server"));
+  EXPECT_FALSE(reader.Wait(100));
+}
+
 }  // namespace
 }  // namespace varnholt
