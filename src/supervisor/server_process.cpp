@@ -21,6 +21,17 @@ ServerProcess::ServerProcess(std::string game_folder, EventLog& log, const Clock
 
 bool ServerProcess::FindServerProcess(int32_t* pid) {
   ProgramIdentity server(ServerExecutablePath(game_folder_));
+  // The recorded process is checked on its own first: the monitor asks every tick, and a
+  // walk of every process is needed only to adopt a server or to find a launcher's child.
+  if (*pid > 0) {
+    char state = ProcessState(*pid);
+    if (state == '\0' || state == 'Z') {
+      // Gone, and its children (if any) have been handed to another parent.
+      ClearLastError();
+      return false;
+    }
+    if (server.RunBy(*pid)) return true;
+  }
   std::vector<ProcessInfo> processes;
   if (!ListProcesses(&processes)) {
     log_.LogMessage(kSoundNone, "Couldn't take a process snapshot! %s",
@@ -29,11 +40,11 @@ bool ServerProcess::FindServerProcess(int32_t* pid) {
   }
   for (const ProcessInfo& p : processes) {
     // Zombies have no executable any more and are not a running server.
-    if (p.state == 'Z' || !server.RunBy(p.pid)) continue;
-    if (*pid == kAnyPid || p.pid == *pid || p.parent == *pid) {
-      *pid = p.pid;
-      return true;
-    }
+    if (p.state == 'Z') continue;
+    if (*pid != kAnyPid && p.parent != *pid) continue;
+    if (!server.RunBy(p.pid)) continue;
+    *pid = p.pid;
+    return true;
   }
   ClearLastError();
   return false;
