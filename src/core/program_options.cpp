@@ -9,6 +9,7 @@ namespace varnholt {
 namespace {
 
 constexpr const char* kSection = "settings";
+constexpr const char* kLaunchPrefixKey = "LaunchPrefix";
 
 // The keys in the order they are written.
 constexpr std::pair<const char*, int ProgramOptions::*> kKeys[] = {
@@ -34,6 +35,7 @@ bool ReadProgramOptions(const std::string& ini_path, ProgramOptions* options) {
     std::string value = ini.ReadString(kSection, key, std::to_string(defaults.*member), 1024);
     options->*member = atoi(value.c_str());
   }
+  options->LaunchPrefix = ini.ReadString(kSection, kLaunchPrefixKey, "", 1024);
   return true;
 }
 
@@ -42,7 +44,7 @@ bool WriteProgramOptions(const std::string& ini_path, const ProgramOptions& opti
   for (const auto& [key, member] : kKeys) {
     if (!ini.WriteString(kSection, key, std::to_string(options.*member))) return false;
   }
-  return true;
+  return ini.WriteString(kSection, kLaunchPrefixKey, options.LaunchPrefix);
 }
 
 }  // namespace varnholt

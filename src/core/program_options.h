@@ -18,6 +18,9 @@ struct ProgramOptions {
   int ModeFilter = 31;
   int ModFilter = 65535;
   int HideWindow = 0;
+  // Words put before the server on every launch ("wine" for the Windows server on Linux);
+  // the one option that is text, not a number.
+  std::string LaunchPrefix;
 };
 
 // Reads every key (a missing key or file gives the default; a non-number reads as 0).
