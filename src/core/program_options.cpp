@@ -8,6 +8,7 @@ namespace varnholt {
 namespace {
 
 constexpr const char* kSection = "settings";
+constexpr const char* kLaunchPrefixKey = "LaunchPrefix";
 
 // The keys in the order they are written; each is either a switch or a number.
 struct OptionKey {
@@ -49,6 +50,7 @@ bool ReadProgramOptions(const std::string& ini_path, ProgramOptions* options) {
       options->*key.number = value;
     }
   }
+  options->LaunchPrefix = ini.ReadString(kSection, kLaunchPrefixKey, "", 1024);
   return true;
 }
 
@@ -59,7 +61,7 @@ bool WriteProgramOptions(const std::string& ini_path, const ProgramOptions& opti
       return false;
     }
   }
-  return true;
+  return ini.WriteString(kSection, kLaunchPrefixKey, options.LaunchPrefix);
 }
 
 }  // namespace varnholt

@@ -19,6 +19,9 @@ struct ProgramOptions {
   int ModeFilter = 31;
   int ModFilter = 65535;
   bool HideWindow = false;
+  // Words put before the server on every launch ("wine" for the Windows server on Linux);
+  // the one option that is text, not a number.
+  std::string LaunchPrefix;
 };
 
 // Reads every key (a missing key or file gives the default; a non-number reads as 0, and a

@@ -38,7 +38,8 @@ pid_t LaunchProcess(const std::string& program, const std::vector<std::string>& 
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = -1;
-  int rc = posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
+  // A program named without a folder (a launch prefix such as "wine") is looked up in PATH.
+  int rc = posix_spawnp(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   if (rc != 0) {

@@ -13,8 +13,9 @@ namespace varnholt {
 constexpr int kNiceNormal = 0;
 constexpr int kNiceAboveNormal = -5;
 
-// Starts `program` with `args` (after the program name) in `folder`. Returns the child's pid
-// or -1 with the last error set. The child gets no inherited signal mask.
+// Starts `program` with `args` (after the program name) in `folder`; a program named without
+// a folder is looked up in PATH. Returns the child's pid or -1 with the last error set. The child
+// gets no inherited signal mask.
 pid_t LaunchProcess(const std::string& program, const std::vector<std::string>& args,
                     const std::string& folder);
 

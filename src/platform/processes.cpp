@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 
 #include "platform/files.h"
 #include "platform/last_error.h"
+#include "platform/process_identity.h"
 
 namespace varnholt {
 namespace {
@@ -33,11 +33,6 @@ bool ReadStat(pid_t pid, ProcessInfo* info) {
   return true;
 }
 
-bool SameFile(const struct stat& a, const std::string& path) {
-  struct stat b {};
-  return stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 }  // namespace
 
 bool ListProcesses(std::vector<ProcessInfo>* processes) {
@@ -55,28 +50,7 @@ bool ListProcesses(std::vector<ProcessInfo>* processes) {
 }
 
 bool ProcessRunsFile(pid_t pid, const std::string& file) {
-  struct stat target {};
-  if (stat(file.c_str(), &target) != 0) return false;
-  std::string base = "/proc/" + std::to_string(pid);
-  if (SameFile(target, base + "/exe")) return true;
-  // An interpreter running the file as its script: "/bin/sh /game/ashfront_w32ded.exe ...".
-  std::string cmdline;
-  if (!ReadWholeFile(base + "/cmdline", &cmdline, 65536)) return false;
-  std::string cwd;
-  char buf[4096];
-  ssize_t n = readlink((base + "/cwd").c_str(), buf, sizeof buf - 1);
-  if (n > 0) cwd.assign(buf, static_cast<size_t>(n));
-  size_t pos = cmdline.find('\0');
-  for (int arg = 1; arg <= 2 && pos != std::string::npos && pos + 1 < cmdline.size(); ++arg) {
-    size_t start = pos + 1;
-    pos = cmdline.find('\0', start);
-    std::string word =
-        cmdline.substr(start, pos == std::string::npos ? std::string::npos : pos - start);
-    if (word.empty() || word[0] == '-') continue;  // interpreter options
-    std::string path = word[0] == '/' ? word : JoinPath(cwd, word);
-    if (SameFile(target, path)) return true;
-  }
-  return false;
+  return ProgramIdentity(file).RunBy(pid);
 }
 
 char ProcessState(pid_t pid) {

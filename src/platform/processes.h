@@ -17,8 +17,8 @@ struct ProcessInfo {
 // A snapshot of every process; fails with the last error set when /proc cannot be read.
 bool ListProcesses(std::vector<ProcessInfo>* processes);
 
-// True when the process runs `file` (compared by identity, not by name): either its
-// executable is that file, or it is an interpreter whose script argument is that file.
+// True when the process runs `file` (compared by identity, not by name); see ProgramIdentity,
+// which checks many processes against one file more cheaply.
 bool ProcessRunsFile(pid_t pid, const std::string& file);
 
 // The process's state letter, or '\0' when it does not exist.

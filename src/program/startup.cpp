@@ -10,6 +10,7 @@
 #include "platform/processes.h"
 #include "platform/system_info.h"
 #include "program/program.h"
+#include "supervisor/launch_command.h"
 
 namespace varnholt {
 namespace {
@@ -293,6 +294,7 @@ void Program::ConfigureSupervisor() {
   options.above_normal = command_line_.above_normal;
   options.debug = command_line_.debug;
   options.listen_port = command_line_.port;
+  options.launch_prefix = SplitLaunchPrefix(options_.LaunchPrefix);
   supervisor_.SetOptions(options);
   SupervisorHooks hooks;
   hooks.auto_restart = [this] { return options_.AutoRestart; };

@@ -11,6 +11,7 @@
 #include "platform/process_launch.h"
 #include "platform/processes.h"
 #include "settings/con_file.h"
+#include "supervisor/launch_command.h"
 #include "supervisor/supervisor.h"
 
 namespace varnholt {
@@ -148,10 +149,11 @@ bool Supervisor::LaunchServer() {
     ClearLastError();
     return false;
   }
-  std::vector<std::string> args = {
-      "+restart", "1",           "+dedicated",
-      "1",        "+hostServer", deps_.settings.GetBool("game.serverInternet") ? "1" : "0"};
-  pid_t pid = LaunchProcess(executable, args, deps_.game_folder);
+  std::vector<std::string> args = ServerCommandLine(options_.launch_prefix, executable,
+                                                    deps_.settings.GetBool("game.serverInternet"));
+  std::string program = args.front();
+  args.erase(args.begin());
+  pid_t pid = LaunchProcess(program, args, deps_.game_folder);
   if (pid < 0) {
     return StartFailed("Couldn't create the server process! %s", ErrorText(GetLastErrorCode()));
   }

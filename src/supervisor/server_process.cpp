@@ -7,6 +7,7 @@
 #include "log/error_text.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
+#include "platform/process_identity.h"
 #include "platform/processes.h"
 
 namespace varnholt {
@@ -19,24 +20,31 @@ ServerProcess::ServerProcess(std::string game_folder, EventLog& log, const Clock
     : game_folder_(std::move(game_folder)), log_(log), clock_(clock) {}
 
 bool ServerProcess::FindServerProcess(int32_t* pid) {
+  ProgramIdentity server(ServerExecutablePath(game_folder_));
+  // The recorded process is checked on its own first: the monitor asks every tick, and a
+  // walk of every process is needed only to adopt a server or to find a launcher's child.
+  if (*pid > 0) {
+    char state = ProcessState(*pid);
+    if (state == '\0' || state == 'Z') {
+      // Gone, and its children (if any) have been handed to another parent.
+      ClearLastError();
+      return false;
+    }
+    if (server.RunBy(*pid)) return true;
+  }
   std::vector<ProcessInfo> processes;
   if (!ListProcesses(&processes)) {
     log_.LogMessage(kSoundNone, "Couldn't take a process snapshot! %s",
                     ErrorText(GetLastErrorCode()));
     return false;
   }
-  std::string executable = ServerExecutablePath(game_folder_);
   for (const ProcessInfo& p : processes) {
     // Zombies have no executable any more and are not a running server.
-    if (p.state == 'Z' || !ProcessRunsFile(p.pid, executable)) continue;
-    if (*pid == kAnyPid || p.pid == *pid) {
-      *pid = p.pid;
-      return true;
-    }
-    if (p.parent == *pid) {
-      *pid = p.pid;
-      return true;
-    }
+    if (p.state == 'Z') continue;
+    if (*pid != kAnyPid && p.parent != *pid) continue;
+    if (!server.RunBy(p.pid)) continue;
+    *pid = p.pid;
+    return true;
   }
   ClearLastError();
   return false;

@@ -14,6 +14,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "core/command_queue.h"
 #include "core/interface_list.h"
@@ -59,6 +60,7 @@ struct SupervisorOptions {
   bool above_normal = false;  // -abovenormal
   bool debug = false;         // -debug
   uint16_t listen_port = 15667;
+  std::vector<std::string> launch_prefix;  // words put before the server on every launch
 };
 
 // Work of other subsystems that the ticks drive; any may be empty.

@@ -13,6 +13,7 @@
 #include "support/child_process.h"
 #include "support/free_port.h"
 #include "support/temp_folder.h"
+#include "support/wine_standin.h"
 
 namespace varnholt {
 namespace {
@@ -280,6 +281,74 @@ TEST_F(VarnholtdTest, StopWithoutARunningServerDoesNothing) {
   int code = -1;
   ASSERT_TRUE(daemon.Wait(10000, &code));
   EXPECT_EQ(code, 0);
+}
+
+// A program that only reads the server file is neither adopted at start-up nor stopped: the
+// manager launches its own server, and -stop ends that one alone.
+TEST_F(DemoInstallationTest, AReaderOfTheServerFileIsNotTakenForTheServer) {
+  TempFolder game;
+  MakeDemo(game);
+  ChildProcess reader;
+  ASSERT_TRUE(reader.Start("/usr/bin/tail", {"-f", "ashfront_w32ded.exe"}, game.path()));
+  ChildProcess daemon;
+  ASSERT_TRUE(StartDaemon(&daemon, game, {"-start", "-quiet"}));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(game, " : Connected\r\n"); }, 20000))
+      << game.Read("Varnholt.log");
+  EXPECT_TRUE(LogHas(game, "Server started via command-line option."));
+  EXPECT_FALSE(LogHas(game, "Server is already running"));
+
+  ChildProcess stopper;
+  ASSERT_TRUE(StartDaemon(&stopper, game, {"-stop"}, "stopper.txt"));
+  int code = -1;
+  ASSERT_TRUE(stopper.Wait(10000, &code));
+  ASSERT_TRUE(daemon.Wait(15000, &code));
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(LogHas(game, "Server stopped via command-line option"));
+  EXPECT_FALSE(LogHas(game, "Terminating server"));
+  EXPECT_FALSE(reader.Wait(100));
+}
+
+// With LaunchPrefix=wine the server is launched through the Wine found on PATH, and the
+// process Wine's loader runs it in is recognised: -stop finds it and ends it. A Wine
+// program of another file keeps running.
+TEST_F(DemoInstallationTest, AServerUnderWineIsLaunchedFoundAndStopped) {
+  TempFolder game, wine, other_wine;
+  MakeDemo(game);
+  game.Write("Varnholt.ini", "[settings]\r\nLaunchPrefix=wine\r\n");
+  testing::InstallWineStandIn(wine.path(), game.Sub("ashfront_w32ded.exe"));
+  testing::InstallWineStandIn(other_wine.path(), "/usr/bin/tail");
+  ChildProcess notepad;
+  ASSERT_TRUE(testing::StartWineLoader(&notepad, other_wine.path(), "C:\\windows\\notepad.exe",
+                                       {"-f", game.Sub("ashfront_w32ded.exe")}, game.path()));
+  const char* path = getenv("PATH");
+  std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + runtime_.path(), "TZ=UTC",
+                                  "PATH=" + wine.path() + ":" + (path != nullptr ? path : "")};
+  ChildProcess daemon;
+  ASSERT_TRUE(
+      daemon.Start(VARNHOLTD_PATH, {"-start", "-quiet"}, game.path(), env, game.Sub("stderr.txt")));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(game, " : Connected\r\n"); }, 20000))
+      << game.Read("Varnholt.log");
+  EXPECT_TRUE(LogHas(game, "Server started via command-line option."));
+
+  ChildProcess stopper;
+  ASSERT_TRUE(stopper.Start(VARNHOLTD_PATH, {"-stop"}, game.path(), env, game.Sub("stopper.txt")));
+  int code = -1;
+  ASSERT_TRUE(stopper.Wait(10000, &code));
+  EXPECT_EQ(code, 1);  // it found the server and asked the monitoring instance to stop it
+  ASSERT_TRUE(daemon.Wait(15000, &code));
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(LogHas(game, "Server stopped via command-line option"));
+  EXPECT_FALSE(notepad.Wait(100));
+
+  // Started by hand under Wine, it is adopted by the next manager.
+  ChildProcess by_hand;
+  ASSERT_TRUE(by_hand.Start(wine.Sub("wine"), {"ashfront_w32ded.exe"}, game.path()));
+  ChildProcess adopter;
+  ASSERT_TRUE(adopter.Start(VARNHOLTD_PATH, {"-quiet"}, game.path(), env, game.Sub("adopter.txt")));
+  EXPECT_TRUE(WaitUntil(
+      [&] { return LogHas(game, "Server is already running, monitoring enabled."); }, 10000));
+  adopter.Signal(SIGTERM);
+  ASSERT_TRUE(adopter.Wait(15000, &code));
 }
 
 }  // namespace

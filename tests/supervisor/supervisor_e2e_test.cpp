@@ -23,6 +23,7 @@
 #include "support/child_process.h"
 #include "support/free_port.h"
 #include "support/temp_folder.h"
+#include "support/wine_standin.h"
 
 namespace varnholt {
 namespace {
@@ -347,6 +348,41 @@ TEST_F(SupervisorE2ETest, AboveNormalPriorityIsSetAtLaunch) {
   int nice_value = 0;
   ASSERT_TRUE(GetProcessNice(supervisor_.ServerPid(), &nice_value));
   EXPECT_EQ(nice_value, kNiceAboveNormal);
+}
+
+// A server run under Wine through the launch prefix is watched and stopped like any other;
+// a Wine program of another file and a reader of the server file are never taken for it,
+// not even when the server has gone and another one is looked for.
+TEST_F(SupervisorE2ETest, AServerUnderWineIsWatchedAndOtherProgramsAreLeftAlone) {
+  TempFolder wine, other_wine;
+  testing::InstallWineStandIn(wine.path(), ASHFRONT_SIM_PATH);
+  testing::InstallWineStandIn(other_wine.path(), "/usr/bin/tail");
+  std::string server_file = game_.Sub("ashfront_w32ded.exe");
+  testing::ChildProcess notepad, reader;
+  ASSERT_TRUE(testing::StartWineLoader(&notepad, other_wine.path(), "C:\\windows\\notepad.exe",
+                                       {"-f", server_file}, game_.path()));
+  ASSERT_TRUE(reader.Start("/usr/bin/tail", {"-f", "ashfront_w32ded.exe"}, game_.path()));
+  SupervisorOptions options;
+  options.launch_prefix = {wine.Sub("wine")};
+  supervisor_.SetOptions(options);
+
+  ASSERT_TRUE(supervisor_.StartServer());
+  int32_t pid = supervisor_.ServerPid();
+  ASSERT_TRUE(ConnectConsole());
+  EXPECT_EQ(supervisor_.GetServerProcessState(), ServerProcessState::kRunning);
+  EXPECT_EQ(supervisor_.ServerPid(), pid);
+  kill(pid, SIGKILL);
+  ASSERT_TRUE(WaitServerGone(pid));
+  EXPECT_EQ(supervisor_.GetServerProcessState(), ServerProcessState::kNotRunning);
+
+  console_.ConsoleDisconnect();
+  ASSERT_TRUE(supervisor_.StartServer());
+  pid = supervisor_.ServerPid();
+  ASSERT_TRUE(ConnectConsole());
+  supervisor_.StopServer();
+  EXPECT_TRUE(WaitServerGone(pid));
+  EXPECT_FALSE(notepad.Wait(100));
+  EXPECT_FALSE(reader.Wait(100));
 }
 
 }  // namespace
