@@ -5,19 +5,13 @@
 #include "core/notify_codes.h"
 #include "gamelink/console_wire.h"
 #include "log/error_text.h"
+#include "maps/map_rotation.h"
+#include "platform/ascii_text.h"
 #include "platform/last_error.h"
 #include "program/chat_pieces.h"
 
 namespace varnholt {
 namespace {
-
-constexpr size_t kLevelNameMax = 127;
-
-std::string Cut(const char* text, size_t max) {
-  std::string s(text);
-  if (s.size() > max) s.resize(max);
-  return s;
-}
 
 // True when row n holds code kCommandBase + n and a name. A missing row is value-initialised
 // (code 0) and fails too, so this runs at build time.
@@ -212,12 +206,12 @@ void Dispatcher::SetNextMap(const Call& c) {
   log_.LogMessage(kSoundNone, "User %s at %s changed the next map to %s.", c.user.c_str(),
                   c.address.c_str(), level.c_str());
   Notify(kNotifyNextMapSet, level);
-  services_.SetCurrentLevel(Cut(level.c_str(), kLevelNameMax));
+  services_.SetCurrentLevel(Cut(level, kMaxLevelSpecLength));
   if (!running) services_.SetRotationDirty();
 }
 
 void Dispatcher::IdleMap(const Call& c) {
-  std::string level = Cut(ConsoleSafeText(c.command.text).c_str(), kLevelNameMax);
+  std::string level = Cut(ConsoleSafeText(c.command.text), kMaxLevelSpecLength);
   services_.SetIdleLevel(level);
   services_.WriteIdleLevel(level);
   if (level.empty()) {

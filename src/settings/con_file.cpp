@@ -99,7 +99,7 @@ bool ReadConSetting(EventLog& log, const std::string& path, std::string_view key
   }
   for (const std::string& line : SplitConLines(contents)) {
     ConLine parts = SplitConKey(line);
-    if (parts.key.empty() || parts.rest.empty() || !KeyEqualsNoCase(parts.key, key)) continue;
+    if (parts.key.empty() || parts.rest.empty() || !EqualsNoCase(parts.key, key)) continue;
     if (size > 0) value->assign(parts.rest.substr(0, size - 1));
     return true;
   }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/ascii_text.h"
+
 namespace varnholt {
 
 enum class SettingType : int {
@@ -189,22 +191,12 @@ inline constexpr std::array<SettingDef, kSettingCount> kRows = {{
 inline constexpr const std::array<SettingDef, kSettingCount>& kSettingDefs =
     setting_def_detail::kRows;
 
-constexpr bool KeyEqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-    char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // The row whose file key or console key is `key` (ignoring case), or -1.
 constexpr int SettingRowOf(std::string_view key) {
   if (key.empty()) return -1;
   for (int row = 0; row < kSettingCount; ++row) {
-    if (KeyEqualsNoCase(kSettingDefs[row].file_key, key) ||
-        KeyEqualsNoCase(kSettingDefs[row].console_key, key)) {
+    if (EqualsNoCase(kSettingDefs[row].file_key, key) ||
+        EqualsNoCase(kSettingDefs[row].console_key, key)) {
       return row;
     }
   }
@@ -213,7 +205,7 @@ constexpr int SettingRowOf(std::string_view key) {
 
 // True when the console key names one of our own settings that the server never sees.
 constexpr bool IsManagerKey(std::string_view key) {
-  return key.size() >= 7 && KeyEqualsNoCase(key.substr(0, 7), "manager");
+  return key.size() >= 7 && EqualsNoCase(key.substr(0, 7), "manager");
 }
 
 // The key a settings file uses for the row: its file key, else its console key.

@@ -106,7 +106,7 @@ std::string ChoiceCode(std::string_view list, int n) {
 std::string ChoiceLabel(std::string_view list, std::string_view code) {
   std::vector<std::string_view> tokens = ChoiceTokens(list);
   for (size_t i = 0; i < tokens.size(); i += 2) {
-    if (KeyEqualsNoCase(tokens[i], code)) {
+    if (EqualsNoCase(tokens[i], code)) {
       return i + 1 < tokens.size() ? std::string(tokens[i + 1]) : std::string();
     }
   }
@@ -116,7 +116,7 @@ std::string ChoiceLabel(std::string_view list, std::string_view code) {
 bool IsChoiceCode(std::string_view list, std::string_view code) {
   std::vector<std::string_view> tokens = ChoiceTokens(list);
   for (size_t i = 0; i < tokens.size(); i += 2) {
-    if (KeyEqualsNoCase(tokens[i], code)) return true;
+    if (EqualsNoCase(tokens[i], code)) return true;
   }
   return false;
 }

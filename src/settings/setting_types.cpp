@@ -25,7 +25,7 @@ constexpr std::string_view kRoundsKey = "admin.setNrOfRounds";
 
 bool IsRatioKey(std::string_view key) {
   for (std::string_view ratio : kRatioKeys) {
-    if (KeyEqualsNoCase(key, ratio)) return true;
+    if (EqualsNoCase(key, ratio)) return true;
   }
   return false;
 }
@@ -138,12 +138,12 @@ std::string FormatNumberFile(std::string_view key, const SettingDef&, const Sett
 
 std::string FormatIntegerFile(std::string_view key, const SettingDef&, const SettingValue& value) {
   long number = value.int_value;
-  bool admin = key.size() >= 5 && KeyEqualsNoCase(key.substr(0, 5), "admin");
-  if (admin && KeyEqualsNoCase(key, kTimeLimitKey)) {
+  bool admin = key.size() >= 5 && EqualsNoCase(key.substr(0, 5), "admin");
+  if (admin && EqualsNoCase(key, kTimeLimitKey)) {
     number *= 60;
   } else if (admin && IsRatioKey(key)) {
     return Line(key, FormatFixed(value.int_value / 100.0, 2));
-  } else if (admin && KeyEqualsNoCase(key, kRoundsKey) && number == 0) {
+  } else if (admin && EqualsNoCase(key, kRoundsKey) && number == 0) {
     number = -1;  // the server's word for "no limit"
   }
   return Line(key, Number(number));
@@ -151,7 +151,7 @@ std::string FormatIntegerFile(std::string_view key, const SettingDef&, const Set
 
 // admin.timeLimit is kept in minutes and sent as seconds; the ratios are kept as percent.
 std::string ConsoleInteger(const SettingDef& def, const SettingValue& value) {
-  if (KeyEqualsNoCase(def.console_key, kTimeLimitKey)) {
+  if (EqualsNoCase(def.console_key, kTimeLimitKey)) {
     return Number(static_cast<long>(value.int_value) * 60);
   }
   if (IsRatioKey(def.console_key)) {
@@ -163,7 +163,7 @@ std::string ConsoleInteger(const SettingDef& def, const SettingValue& value) {
 }
 
 bool ParseConsoleInteger(const SettingDef& def, std::string_view text, SettingValue* value) {
-  if (KeyEqualsNoCase(def.console_key, kTimeLimitKey)) {
+  if (EqualsNoCase(def.console_key, kTimeLimitKey)) {
     value->int_value = ParseConInt(text) / 60;
   } else if (IsRatioKey(def.console_key)) {
     int32_t number = 0;

@@ -45,12 +45,12 @@ bool SettingsFiles::ReadSettingFromFile(const std::vector<ConLine>& lines, std::
   for (const ConLine& parts : lines) {
     if (parts.key.empty()) continue;
     // A file that enables the remote console or admin for the server enables ours too.
-    if (KeyEqualsNoCase(parts.key, "admin.enableRemoteConsole")) {
+    if (EqualsNoCase(parts.key, "admin.enableRemoteConsole")) {
       (*values)[rows::kEnableRemoteConsole].int_value = 1;
-    } else if (KeyEqualsNoCase(parts.key, "admin.enableRemoteAdmin")) {
+    } else if (EqualsNoCase(parts.key, "admin.enableRemoteAdmin")) {
       (*values)[rows::kEnableRemoteAdmin].int_value = 1;
     }
-    if (!KeyEqualsNoCase(parts.key, key)) continue;
+    if (!EqualsNoCase(parts.key, key)) continue;
     ParseSettingValue(row, parts.rest, &(*values)[row]);
     found = true;
     if (!type.every_file_line) break;

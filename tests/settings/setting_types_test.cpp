@@ -33,7 +33,7 @@ class SettingTypesTest : public ::testing::Test {
     for (const std::string& line : lines) {
       if (line.empty()) continue;
       ConLine parts = SplitConKey(line);
-      EXPECT_TRUE(KeyEqualsNoCase(parts.key, SettingFileKey(row))) << line;
+      EXPECT_TRUE(EqualsNoCase(parts.key, SettingFileKey(row))) << line;
       type.parse_file(def, SettingName(row), parts.rest, &read, log_);
       found = true;
       if (!type.every_file_line) break;
