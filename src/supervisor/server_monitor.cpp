@@ -1,5 +1,8 @@
 // The monitor: every manager.monitorTimerPeriod seconds the server is checked for a crash, a
 // hang or an error popup and restarted as the options allow, with restart-loop protection.
+#include <optional>
+#include <string>
+
 #include "core/notify_codes.h"
 #include "log/error_text.h"
 #include "platform/last_error.h"
@@ -57,7 +60,7 @@ ServerProcessState Supervisor::GetServerProcessState() {
     bool answered = ProcessState(pid) != 'T';
     uint16_t port = deps_.status.StatusPort();
     if (answered && port != 0)
-      answered = deps_.status.QueryServerStatus(port, "\\info\\") != nullptr;
+      answered = deps_.status.QueryServerStatus(port, "\\info\\").has_value();
     if (answered) {
       unresponsive_count_ = 0;
     } else if (++unresponsive_count_ == kHungAfterUnanswered) {
@@ -153,9 +156,9 @@ void Supervisor::KeepPriority(ServerProcessState state) {
 }
 
 bool Supervisor::StatusLookup(const char* key, std::string* value) {
-  const std::string* found = deps_.status.GetQueryValue(key);
-  if (found == nullptr) return false;
-  *value = *found;
+  std::optional<std::string> found = deps_.status.GetQueryValue(key);
+  if (!found) return false;
+  *value = std::move(*found);
   return true;
 }
 

@@ -6,8 +6,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "core/command_queue.h"
 #include "core/interface_list.h"
@@ -173,7 +175,7 @@ TEST_F(SupervisorE2ETest, CrashIsRestartedOnTheLastRunningLevel) {
   ASSERT_TRUE(ConnectConsole());
   // The server moves on to the second level; a healthy tick notes it.
   ASSERT_NE(console_.RunConsoleText("admin.runNextLevel"), nullptr);
-  ASSERT_NE(status_.QueryServerStatus(status_.StatusPort(), "\\info\\"), nullptr);
+  ASSERT_TRUE(status_.QueryServerStatus(status_.StatusPort(), "\\info\\"));
   supervisor_.MonitorTick();
   EXPECT_EQ(supervisor_.LastRunningLevel(), "ridge GPM_COOP ashfront");
   clock_.AdvanceSeconds(600);  // long after the start: outside the restart-loop window
@@ -242,6 +244,26 @@ TEST_F(SupervisorE2ETest, AStoppedProcessIsHungOnTheSecondUnansweredTest) {
   EXPECT_TRUE(LogHas("Server has hung"));
   EXPECT_TRUE(WaitServerGone(pid));
   EXPECT_TRUE(LogHas("Terminating server with extreme prejudice!"));
+}
+
+// The Start/Stop action's hang test runs on the user-interface thread while the worker's
+// status ticks query the same status client.
+TEST_F(SupervisorE2ETest, HangTestsAndStatusTicksOnTwoThreadsAtOnce) {
+  status_.SetStartDelay(0);
+  ASSERT_TRUE(supervisor_.StartServer());
+  ASSERT_TRUE(ConnectConsole());
+  constexpr int kRounds = 150;
+  std::atomic<int> not_running{0};
+  std::thread worker([&] {
+    for (int round = 0; round < kRounds; ++round) supervisor_.MonitorServerStatus();
+  });
+  for (int round = 0; round < kRounds; ++round) {
+    if (supervisor_.GetServerProcessState() != ServerProcessState::kRunning) ++not_running;
+  }
+  worker.join();
+  EXPECT_EQ(not_running.load(), 0);
+  EXPECT_TRUE(console_.ConsoleConnected());
+  EXPECT_NE(supervisor_.ServerVersion(), 0.0f);
 }
 
 TEST_F(SupervisorE2ETest, AVisibleWindowOfTheServerIsAPopup) {
