@@ -135,6 +135,22 @@ std::string StatusQuery::StatusReply() const {
   return status_reply_;
 }
 
+void StatusQuery::SetStatusPort(uint16_t port) {
+  status_port_.store(port);
+  if (port != 0) last_identified_port_.store(port);
+}
+
+void StatusQuery::ForgetIdentifiedPorts() {
+  status_port_.store(0);
+  last_identified_port_.store(0);
+}
+
+uint16_t StatusQuery::ConfiguredStatusPort() const {
+  const bool internet = settings_.GetBool("game.serverInternet");
+  return static_cast<uint16_t>(
+      settings_.GetInt(internet ? "game.gameSpyPort" : "game.gameSpyLANPort"));
+}
+
 bool StatusQuery::PortAnswers(uint16_t port, const std::string& game_port) {
   std::optional<std::string> reply = QueryServerStatus(port, "\\info\\");
   if (!reply) return false;
@@ -146,12 +162,10 @@ bool StatusQuery::IdentifyStatusPort() {
   char game_port[16];
   snprintf(game_port, sizeof game_port, "%d", settings_.GetInt(setting_rows::kServerPort));
   game_port[5] = '\0';
-  const bool internet = settings_.GetBool("game.serverInternet");
-  const uint16_t candidate = static_cast<uint16_t>(
-      settings_.GetInt(internet ? "game.gameSpyPort" : "game.gameSpyLANPort"));
+  const uint16_t candidate = ConfiguredStatusPort();
   if (debug_) log_.LogMessage(kSoundNone, "DEBUG: Testing configured port (%i)...", candidate);
   if (PortAnswers(candidate, game_port)) {
-    status_port_.store(candidate);
+    SetStatusPort(candidate);
     if (debug_)
       log_.LogMessage(kSoundNone, "DEBUG: Identified server status port (%i).", candidate);
     return true;
@@ -165,7 +179,7 @@ bool StatusQuery::IdentifyStatusPort() {
     for (uint32_t port = range.first; port <= range.last; ++port) {
       if (pump_messages_) pump_messages_();
       if (PortAnswers(static_cast<uint16_t>(port), game_port)) {
-        status_port_.store(static_cast<uint16_t>(port));
+        SetStatusPort(static_cast<uint16_t>(port));
         if (debug_) {
           log_.LogMessage(kSoundNone, "DEBUG: Identified server status port (%i).", port);
         }

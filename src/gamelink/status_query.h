@@ -47,8 +47,17 @@ class StatusQuery {
   bool IdentifyStatusPort();
 
   uint16_t StatusPort() const { return status_port_.load(); }
-  void SetStatusPort(uint16_t port) { status_port_.store(port); }
+  void SetStatusPort(uint16_t port);
+  // At a console disconnect: StatusPort is learned again at the next connection.
   void ForgetStatusPort() { status_port_.store(0); }
+  // The port last identified for the running server, kept across console disconnects, so a
+  // server that stopped answering can still be asked; 0 when none was identified.
+  uint16_t LastIdentifiedPort() const { return last_identified_port_.load(); }
+  // For a new or stopped server: nothing identified for the old one applies.
+  void ForgetIdentifiedPorts();
+  // The status port the settings name: game.gameSpyPort for an Internet server, else
+  // game.gameSpyLANPort.
+  uint16_t ConfiguredStatusPort() const;
   // What the last query left: the reply text, or empty.
   std::string StatusReply() const;
 
@@ -73,6 +82,7 @@ class StatusQuery {
   const SettingsTable& settings_;
   const Clock& clock_;
   std::atomic<uint16_t> status_port_{0};
+  std::atomic<uint16_t> last_identified_port_{0};
   // Guards the generator and the buffers below for a whole exchange.
   mutable std::mutex mutex_;
   std::mt19937 random_;

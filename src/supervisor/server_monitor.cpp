@@ -54,11 +54,14 @@ ServerProcessState Supervisor::GetServerProcessState() {
   deps_.process.SetServerPid(pid);
 
   // Hang test, only for a server this program launched: stopped by a signal, or not
-  // answering a status query within a second, counts as one unanswered test.
+  // answering a status query within a second, counts as one unanswered test. The query goes
+  // to the port last identified for this server, else the configured one, also after the
+  // console has dropped: a deadlocked server answers neither, and the drop forgets StatusPort.
   ServerProcessState state = ServerProcessState::kRunning;
   if (pid == launched_pid_) {
     bool answered = ProcessState(pid) != 'T';
-    uint16_t port = deps_.status.StatusPort();
+    uint16_t port = deps_.status.LastIdentifiedPort();
+    if (port == 0) port = deps_.status.ConfiguredStatusPort();
     if (answered && port != 0)
       answered = deps_.status.QueryServerStatus(port, "\\info\\").has_value();
     if (answered) {

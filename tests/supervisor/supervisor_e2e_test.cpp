@@ -246,6 +246,62 @@ TEST_F(SupervisorE2ETest, AStoppedProcessIsHungOnTheSecondUnansweredTest) {
   EXPECT_TRUE(LogHas("Terminating server with extreme prejudice!"));
 }
 
+// A deadlock answers neither the console nor status queries: the console drops (and
+// with it the identified status port), yet the hang test goes on asking that port.
+TEST_F(SupervisorE2ETest, ADeadlockedServerIsHungAndRestartedAfterItsConsoleDropped) {
+  ASSERT_TRUE(supervisor_.StartServer());
+  int32_t first = supervisor_.ServerPid();
+  ASSERT_TRUE(ConnectConsole());
+  ASSERT_NE(status_.StatusPort(), 0);
+  clock_.AdvanceSeconds(600);
+  supervisor_.MonitorTick();
+  EXPECT_FALSE(LogHas("Server has hung"));
+
+  Control("hang");
+  // Status ticks until the console poll times out and the connection is dropped.
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        supervisor_.MonitorServerStatus();
+        return !console_.ConsoleConnected();
+      },
+      10000));
+  EXPECT_TRUE(LogHas("(10060)"));
+  EXPECT_TRUE(LogHas("Disconnected"));
+  EXPECT_EQ(status_.StatusPort(), 0);
+  // Alive and not stopped: only deadlocked.
+  char state = ProcessState(first);
+  ASSERT_TRUE(state == 'S' || state == 'R') << state;
+
+  supervisor_.MonitorTick();
+  EXPECT_FALSE(LogHas("Server has hung"));
+  supervisor_.MonitorTick();
+  EXPECT_TRUE(LogHas("Server has hung"));
+  EXPECT_TRUE(LogHas("Auto-restart is enabled, restarting the server."));
+  EXPECT_TRUE(WaitServerGone(first));
+  EXPECT_TRUE(supervisor_.ServerRunning());
+  EXPECT_NE(supervisor_.ServerPid(), first);
+  // Nothing identified for the old server is carried over to the new one.
+  EXPECT_EQ(status_.LastIdentifiedPort(), 0);
+  // The new server answers and is left alone.
+  ASSERT_TRUE(ConnectConsole());
+  supervisor_.MonitorTick();
+  supervisor_.MonitorTick();
+  EXPECT_EQ(supervisor_.GetServerProcessState(), ServerProcessState::kRunning);
+}
+
+// A server that deadlocks before its console ever connected is asked on the configured
+// status port.
+TEST_F(SupervisorE2ETest, AServerHungFromTheStartIsFoundOnTheConfiguredPort) {
+  game_.Write("ashfront-sim.options", "--static\n--players=1\n--chat-every=0\n--fault=hang\n");
+  auto_restart_ = false;
+  ASSERT_TRUE(supervisor_.StartServer());
+  int32_t pid = supervisor_.ServerPid();
+  EXPECT_EQ(supervisor_.GetServerProcessState(), ServerProcessState::kRunning);
+  EXPECT_EQ(supervisor_.GetServerProcessState(), ServerProcessState::kHung);
+  supervisor_.StopServer();
+  EXPECT_TRUE(WaitServerGone(pid));
+}
+
 // The Start/Stop action's hang test runs on the user-interface thread while the worker's
 // status ticks query the same status client.
 TEST_F(SupervisorE2ETest, HangTestsAndStatusTicksOnTwoThreadsAtOnce) {
