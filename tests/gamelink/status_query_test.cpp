@@ -88,7 +88,7 @@ TEST_F(StatusQueryTest, TwoThreadsQueryingAtOnceEachGetTheirOwnReplies) {
   SimServer sim;
   ASSERT_TRUE(sim.Start({"--static", "--players=16", "--chat-every=0"}));
   status_.SetStartDelay(0);
-  constexpr int kRounds = 5000;
+  constexpr int kRounds = 3000;
   const std::string host_port = "\\hostport\\" + std::to_string(kSimGamePort) + "\\";
   std::atomic<int> bad{0};
   auto run = [&](const char* query, bool with_players) {
