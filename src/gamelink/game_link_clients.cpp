@@ -18,8 +18,8 @@ bool GameLinkClients::StatusPortIdentified() const {
 }
 
 bool GameLinkClients::GetQueryValue(std::string_view key, std::string* value) {
-  const std::string* found = status_.GetQueryValue(key);
-  if (found == nullptr) return false;
+  auto found = status_.GetQueryValue(key);
+  if (!found) return false;
   *value = *found;
   return true;
 }

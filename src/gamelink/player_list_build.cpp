@@ -1,5 +1,7 @@
 // GetPlayerList: one status query and one game.listPlayers, joined by exact player name.
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -48,8 +50,15 @@ struct PlayerList::Rebuild {
 PlayerListLink MakePlayerListLink(ConsoleClient& console, StatusQuery& status) {
   PlayerListLink link;
   link.console_connected = [&console] { return console.ConsoleConnected(); };
-  link.query_status = [&status] {
-    return status.QueryServerStatus(status.StatusPort(), kStatusQueryText);
+  // The reply is a copy the link keeps: the client's own buffer may be refilled by a query
+  // of another thread.
+  auto reply = std::make_shared<std::string>();
+  link.query_status = [&status, reply]() -> const std::string* {
+    std::optional<std::string> text =
+        status.QueryServerStatus(status.StatusPort(), kStatusQueryText);
+    if (!text) return nullptr;
+    *reply = std::move(*text);
+    return reply.get();
   };
   link.run_console = [&console](std::string_view command) {
     return console.RunConsoleText(command);

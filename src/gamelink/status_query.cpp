@@ -31,10 +31,16 @@ constexpr PortRange kSearchRanges[] = {{23000, 23009}, {22000, 22010}};
 StatusQuery::StatusQuery(EventLog& log, const SettingsTable& settings, const Clock& clock)
     : log_(log), settings_(settings), clock_(clock), random_(std::random_device{}()) {}
 
-const std::string* StatusQuery::QueryServerStatus(uint16_t port, const char* query_text) {
+std::optional<std::string> StatusQuery::QueryServerStatus(uint16_t port, const char* query_text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!QueryLocked(port, query_text)) return std::nullopt;
+  return status_reply_;
+}
+
+bool StatusQuery::QueryLocked(uint16_t port, const char* query_text) {
   if (port == 0 || query_text == nullptr) {
     SetLastErrorCode(kErrorInvalidParameter);
-    return nullptr;
+    return false;
   }
   const QuerySections sections = QuerySectionsOf(query_text);
   // A generator seeded once, so two queries in the same second still differ.
@@ -45,14 +51,14 @@ const std::string* StatusQuery::QueryServerStatus(uint16_t port, const char* que
   const StatusRequest request = BuildStatusRequest(id, sections);
 
   int socket = CreateUdpSocket();
-  if (socket == kNoSocket) return nullptr;
+  if (socket == kNoSocket) return false;
   if (start_delay_ms_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(start_delay_ms_));
   if (!SendDatagram(socket, settings_.GetAddress(setting_rows::kServerIp), port, request.data(),
                     request.size())) {
     uint32_t error = GetLastErrorCode();
     CloseSocket(socket);
     SetLastErrorCode(error);
-    return nullptr;
+    return false;
   }
   status_reply_.clear();
   size_t size = 0;
@@ -62,18 +68,18 @@ const std::string* StatusQuery::QueryServerStatus(uint16_t port, const char* que
   SetLastErrorCode(error);
   if (!received) {
     if (error == kWsaMessageSize) log_.LogMessage(kSoundNone, "%s", kTooLargeText);
-    return nullptr;
+    return false;
   }
   if (ConvertStatusDatagram(std::string_view(datagram_.data(), size), sections, &conversion_) ==
       ConvertResult::kTooLong) {
     log_.LogMessage(kSoundNone, "%s", kTooLargeText);
     SetLastErrorCode(kWsaMessageSize);
-    return nullptr;
+    return false;
   }
   status_reply_ = conversion_;
   AppendStatusLog();
   ClearLastError();
-  return &status_reply_;
+  return true;
 }
 
 bool StatusQuery::ReceiveReply(int socket, const RequestId& id, size_t* size) {
@@ -112,28 +118,54 @@ void StatusQuery::AppendStatusLog() {
   AppendToFile(status_log_path_, line);  // a traffic log that cannot be written is skipped
 }
 
-const std::string* StatusQuery::GetQueryValue(const std::string* reply, std::string_view key) {
-  const std::string& text = reply == nullptr ? status_reply_ : *reply;
-  if (!FindQueryValue(text, key, &value_)) return nullptr;
-  return &value_;
+std::optional<std::string> StatusQuery::GetQueryValue(const std::string& reply,
+                                                      std::string_view key) {
+  std::string value;
+  if (!FindQueryValue(reply, key, &value)) return std::nullopt;
+  return value;
+}
+
+std::optional<std::string> StatusQuery::GetQueryValue(std::string_view key) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return GetQueryValue(status_reply_, key);
+}
+
+std::string StatusQuery::StatusReply() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return status_reply_;
+}
+
+void StatusQuery::SetStatusPort(uint16_t port) {
+  status_port_.store(port);
+  if (port != 0) last_identified_port_.store(port);
+}
+
+void StatusQuery::ForgetIdentifiedPorts() {
+  status_port_.store(0);
+  last_identified_port_.store(0);
+}
+
+uint16_t StatusQuery::ConfiguredStatusPort() const {
+  const bool internet = settings_.GetBool("game.serverInternet");
+  return static_cast<uint16_t>(
+      settings_.GetInt(internet ? "game.gameSpyPort" : "game.gameSpyLANPort"));
 }
 
 bool StatusQuery::PortAnswers(uint16_t port, const std::string& game_port) {
-  if (QueryServerStatus(port, "\\info\\") == nullptr) return false;
-  const std::string* host_port = GetQueryValue("hostport");
-  return host_port != nullptr && strcasecmp(host_port->c_str(), game_port.c_str()) == 0;
+  std::optional<std::string> reply = QueryServerStatus(port, "\\info\\");
+  if (!reply) return false;
+  std::optional<std::string> host_port = GetQueryValue(*reply, "hostport");
+  return host_port && strcasecmp(host_port->c_str(), game_port.c_str()) == 0;
 }
 
 bool StatusQuery::IdentifyStatusPort() {
   char game_port[16];
   snprintf(game_port, sizeof game_port, "%d", settings_.GetInt(setting_rows::kServerPort));
   game_port[5] = '\0';
-  const bool internet = settings_.GetBool("game.serverInternet");
-  const uint16_t candidate = static_cast<uint16_t>(
-      settings_.GetInt(internet ? "game.gameSpyPort" : "game.gameSpyLANPort"));
+  const uint16_t candidate = ConfiguredStatusPort();
   if (debug_) log_.LogMessage(kSoundNone, "DEBUG: Testing configured port (%i)...", candidate);
   if (PortAnswers(candidate, game_port)) {
-    status_port_.store(candidate);
+    SetStatusPort(candidate);
     if (debug_)
       log_.LogMessage(kSoundNone, "DEBUG: Identified server status port (%i).", candidate);
     return true;
@@ -147,7 +179,7 @@ bool StatusQuery::IdentifyStatusPort() {
     for (uint32_t port = range.first; port <= range.last; ++port) {
       if (pump_messages_) pump_messages_();
       if (PortAnswers(static_cast<uint16_t>(port), game_port)) {
-        status_port_.store(static_cast<uint16_t>(port));
+        SetStatusPort(static_cast<uint16_t>(port));
         if (debug_) {
           log_.LogMessage(kSoundNone, "DEBUG: Identified server status port (%i).", port);
         }

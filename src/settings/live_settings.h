@@ -34,7 +34,7 @@ class LiveSettingsLink {
 // The link over the game server link's clients. A template, so that this library need not
 // link the clients' library (which builds on it): Console provides ConsoleConnected() and
 // RunConsoleText(text) returning the response or nullptr, Status provides StatusPort() and
-// GetQueryValue(key) returning the value or nullptr.
+// GetQueryValue(key) returning the value or none (a pointer or an optional).
 template <class Console, class Status>
 class ClientSettingsLink : public LiveSettingsLink {
  public:
@@ -48,8 +48,8 @@ class ClientSettingsLink : public LiveSettingsLink {
   }
   bool StatusPortIdentified() override { return status_.StatusPort() != 0; }
   bool GetQueryValue(const std::string& key, std::string* value) override {
-    const std::string* found = status_.GetQueryValue(key);
-    if (found == nullptr) return false;
+    auto found = status_.GetQueryValue(key);
+    if (!found) return false;
     *value = *found;
     return true;
   }

@@ -176,7 +176,7 @@ bool Supervisor::LaunchServer() {
   Notify(kNotifyServerStarted);
   deps_.process.SetServerPid(pid);
   launched_pid_ = pid;
-  deps_.status.ForgetStatusPort();
+  deps_.status.ForgetIdentifiedPorts();
   server_version_ = 0;
   deps_.rotation.SetCurrentLevel("");
   // A new server gets a fresh hang count, so one that hangs at once is caught.
@@ -203,7 +203,7 @@ bool Supervisor::StopServer() {
 bool Supervisor::StopServerKeepingCount(bool keep_restart_count) {
   std::lock_guard<std::recursive_mutex> lock(start_stop_mutex_);
   deps_.process.SetServerRunning(false);
-  deps_.status.ForgetStatusPort();
+  deps_.status.ForgetIdentifiedPorts();
   server_version_ = 0;
   if (!keep_restart_count) restart_count_ = 0;
   StopStatusTimer();

@@ -1,5 +1,8 @@
 // The monitor: every manager.monitorTimerPeriod seconds the server is checked for a crash, a
 // hang or an error popup and restarted as the options allow, with restart-loop protection.
+#include <optional>
+#include <string>
+
 #include "core/notify_codes.h"
 #include "log/error_text.h"
 #include "platform/last_error.h"
@@ -51,13 +54,16 @@ ServerProcessState Supervisor::GetServerProcessState() {
   deps_.process.SetServerPid(pid);
 
   // Hang test, only for a server this program launched: stopped by a signal, or not
-  // answering a status query within a second, counts as one unanswered test.
+  // answering a status query within a second, counts as one unanswered test. The query goes
+  // to the port last identified for this server, else the configured one, also after the
+  // console has dropped: a deadlocked server answers neither, and the drop forgets StatusPort.
   ServerProcessState state = ServerProcessState::kRunning;
   if (pid == launched_pid_) {
     bool answered = ProcessState(pid) != 'T';
-    uint16_t port = deps_.status.StatusPort();
+    uint16_t port = deps_.status.LastIdentifiedPort();
+    if (port == 0) port = deps_.status.ConfiguredStatusPort();
     if (answered && port != 0)
-      answered = deps_.status.QueryServerStatus(port, "\\info\\") != nullptr;
+      answered = deps_.status.QueryServerStatus(port, "\\info\\").has_value();
     if (answered) {
       unresponsive_count_ = 0;
     } else if (++unresponsive_count_ == kHungAfterUnanswered) {
@@ -153,9 +159,9 @@ void Supervisor::KeepPriority(ServerProcessState state) {
 }
 
 bool Supervisor::StatusLookup(const char* key, std::string* value) {
-  const std::string* found = deps_.status.GetQueryValue(key);
-  if (found == nullptr) return false;
-  *value = *found;
+  std::optional<std::string> found = deps_.status.GetQueryValue(key);
+  if (!found) return false;
+  *value = std::move(*found);
   return true;
 }
 

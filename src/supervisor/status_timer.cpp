@@ -4,6 +4,8 @@
 #include <strings.h>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "core/notify_codes.h"
 #include "log/error_text.h"
@@ -16,6 +18,13 @@ namespace {
 constexpr uint32_t kStatusPeriodMs = 3000;
 constexpr uint32_t kIdleTicksForIdleMap = 100;
 constexpr float kExpectedServerVersion = 1.1f;
+
+bool ValueOf(const std::string& reply, const char* key, std::string* value) {
+  std::optional<std::string> found = StatusQuery::GetQueryValue(reply, key);
+  if (!found) return false;
+  *value = std::move(*found);
+  return true;
+}
 
 }  // namespace
 
@@ -61,7 +70,11 @@ void Supervisor::MonitorServerStatus() {
   }
   if (running && deps_.console.ConsoleConnected()) {
     ClearLastError();
-    if (deps_.status.QueryServerStatus(deps_.status.StatusPort(), "\\info\\") == nullptr) {
+    // Values are read from this query's own reply: the user-interface thread may query
+    // meanwhile and replace StatusReply.
+    std::optional<std::string> reply =
+        deps_.status.QueryServerStatus(deps_.status.StatusPort(), "\\info\\");
+    if (!reply) {
       uint32_t err = GetLastErrorCode();
       if (options_.debug && err != kErrorInvalidParameter && err != kWsaConnectionReset &&
           err != kWsaTimedOut) {
@@ -71,7 +84,7 @@ void Supervisor::MonitorServerStatus() {
       }
     } else {
       std::string value;
-      if (StatusLookup("gamemode", &value)) {
+      if (ValueOf(*reply, "gamemode", &value)) {
         if (strcasecmp(value.c_str(), "end") == 0) {
           deps_.rotation.SetCurrentLevel("");
           if (deps_.settings.GetBool("manager.statCollection") && !stats_logged_ &&
@@ -97,7 +110,7 @@ void Supervisor::MonitorServerStatus() {
           }
         }
       }
-      if (StatusLookup("numplayers", &value)) {
+      if (ValueOf(*reply, "numplayers", &value)) {
         idle_ticks_ = (!value.empty() && value[0] == '0') ? idle_ticks_ + 1 : 0;
         std::string idle_level = deps_.rotation.IdleLevel();
         if (idle_ticks_ >= kIdleTicksForIdleMap && !idle_level.empty()) {
@@ -110,7 +123,7 @@ void Supervisor::MonitorServerStatus() {
         }
       }
       if (server_version_ == 0) {
-        if (StatusLookup("sv_punkbuster", &value)) {
+        if (ValueOf(*reply, "sv_punkbuster", &value)) {
           punkbuster_enabled_ = atoi(value.c_str()) != 0;
           if (options_.debug) {
             deps_.log.LogMessage(kSoundNone, punkbuster_enabled_
@@ -118,7 +131,7 @@ void Supervisor::MonitorServerStatus() {
                                                  : "DEBUG: PunkBuster is disabled.");
           }
         }
-        if (StatusLookup("gamever", &value) && !value.empty()) {
+        if (ValueOf(*reply, "gamever", &value) && !value.empty()) {
           float version = strtof(value.c_str() + 1, nullptr);
           server_version_ = version;
           if (options_.debug) {

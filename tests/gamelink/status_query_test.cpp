@@ -5,8 +5,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <optional>
 #include <regex>
 #include <string>
+#include <thread>
 
 #include "gamelink_harness.h"
 #include "platform/last_error.h"
@@ -53,30 +56,62 @@ bool UdpPortFree(uint16_t port) {
 TEST_F(StatusQueryTest, SimRepliesBecomeTextAndValues) {
   SimServer sim;
   ASSERT_TRUE(sim.Start({"--player=Back\\slash|1|40", "--player=anna|2|55"}));
-  const std::string* reply = status_.QueryServerStatus(sim.query_port(), "\\STATUS\\");
-  ASSERT_NE(reply, nullptr) << GetLastErrorCode();
+  std::optional<std::string> reply = status_.QueryServerStatus(sim.query_port(), "\\STATUS\\");
+  ASSERT_TRUE(reply) << GetLastErrorCode();
   EXPECT_EQ(GetLastErrorCode(), 0u);
   EXPECT_EQ(reply->front(), '\\');
   EXPECT_EQ(reply->back(), '\\');
   auto value = [&](const char* key) {
-    const std::string* v = status_.GetQueryValue(key);
-    return v == nullptr ? std::string("(none)") : *v;
+    std::optional<std::string> v = status_.GetQueryValue(key);
+    return v ? *v : std::string("(none)");
   };
   EXPECT_EQ(value("hostport"), std::to_string(kSimGamePort));
   EXPECT_EQ(value("numplayers"), "2");
   EXPECT_EQ(value("player_0"), "Back/slash");
   EXPECT_EQ(value("ping_1"), "55");
   EXPECT_EQ(value("team_t1"), "dak");
-  EXPECT_EQ(status_.GetQueryValue("no such key"), nullptr);
+  EXPECT_FALSE(status_.GetQueryValue("no such key"));
 
   // Only the rules for "\info\".
   reply = status_.QueryServerStatus(sim.query_port(), "\\info\\");
-  ASSERT_NE(reply, nullptr);
-  EXPECT_EQ(status_.GetQueryValue("player_0"), nullptr);
-  EXPECT_NE(status_.GetQueryValue("mapname"), nullptr);
+  ASSERT_TRUE(reply);
+  EXPECT_FALSE(status_.GetQueryValue("player_0"));
+  EXPECT_TRUE(status_.GetQueryValue("mapname"));
 
-  EXPECT_EQ(status_.QueryServerStatus(0, "\\info\\"), nullptr);
+  EXPECT_FALSE(status_.QueryServerStatus(0, "\\info\\"));
   EXPECT_EQ(GetLastErrorCode(), kErrorInvalidParameter);
+}
+
+// The worker's status tick and the user-interface thread's hang test share one client:
+// while both query at once, every reply a caller gets stays whole and its own.
+TEST_F(StatusQueryTest, TwoThreadsQueryingAtOnceEachGetTheirOwnReplies) {
+  SimServer sim;
+  ASSERT_TRUE(sim.Start({"--static", "--players=16", "--chat-every=0"}));
+  status_.SetStartDelay(0);
+  constexpr int kRounds = 3000;
+  const std::string host_port = "\\hostport\\" + std::to_string(kSimGamePort) + "\\";
+  std::atomic<int> bad{0};
+  auto run = [&](const char* query, bool with_players) {
+    for (int round = 0; round < kRounds; ++round) {
+      auto reply = status_.QueryServerStatus(sim.query_port(), query);
+      if (!reply) {
+        ++bad;
+        continue;
+      }
+      const std::string text = *reply;
+      bool players = text.find("\\player_15\\") != std::string::npos;
+      if (players != with_players || text.find(host_port) == std::string::npos) ++bad;
+      // Whichever thread's reply is the last one, both kinds carry the host port.
+      auto value = status_.GetQueryValue("hostport");
+      if (!value || *value != std::to_string(kSimGamePort)) ++bad;
+      if (status_.StatusReply().find("\\hostport\\") == std::string::npos) ++bad;
+    }
+  };
+  std::thread worker(run, "\\status\\", true);
+  std::thread user_interface(run, "\\info\\", false);
+  worker.join();
+  user_interface.join();
+  EXPECT_EQ(bad.load(), 0);
 }
 
 TEST_F(StatusQueryTest, StaleDatagramsAreSkipped) {
@@ -87,7 +122,7 @@ TEST_F(StatusQueryTest, StaleDatagramsAreSkipped) {
         StatusHeader(request) + "hostport" + std::string(1, '\0') + "15567" + std::string(3, '\0');
     return std::vector<std::string>{stale, good};
   });
-  ASSERT_NE(status_.QueryServerStatus(peer.port(), "\\info\\"), nullptr);
+  ASSERT_TRUE(status_.QueryServerStatus(peer.port(), "\\info\\"));
   EXPECT_EQ(status_.StatusReply(), "\\hostport\\15567\\");
 }
 
@@ -95,12 +130,12 @@ TEST_F(StatusQueryTest, OversizedDatagramsAndSilenceAreReported) {
   FakeStatusServer peer([](const std::string& request) {
     return std::vector<std::string>{StatusHeader(request) + std::string(40000, 'x')};
   });
-  EXPECT_EQ(status_.QueryServerStatus(peer.port(), "\\info\\"), nullptr);
+  EXPECT_FALSE(status_.QueryServerStatus(peer.port(), "\\info\\"));
   EXPECT_EQ(GetLastErrorCode(), kWsaMessageSize);
   EXPECT_TRUE(Logged("Couldn't get server status! Response is greater than MAX_MSG_SIZE!"));
 
   SilentPort silent;
-  EXPECT_EQ(status_.QueryServerStatus(silent.port(), "\\info\\"), nullptr);
+  EXPECT_FALSE(status_.QueryServerStatus(silent.port(), "\\info\\"));
   EXPECT_EQ(GetLastErrorCode(), kWsaTimedOut);
   EXPECT_EQ(status_.StatusReply(), "");
 }
@@ -110,20 +145,20 @@ TEST_F(StatusQueryTest, TheSimsStaleAndOversizedRepliesAreHandled) {
   SimServer sim;
   ASSERT_TRUE(sim.Start({"--fault=stale-reply"}));
   ASSERT_TRUE(sim.WaitForOutput("Sending a stale datagram before each status reply"));
-  ASSERT_NE(status_.QueryServerStatus(sim.query_port(), "\\info\\"), nullptr) << GetLastErrorCode();
-  EXPECT_NE(status_.GetQueryValue("mapname"), nullptr);
+  ASSERT_TRUE(status_.QueryServerStatus(sim.query_port(), "\\info\\")) << GetLastErrorCode();
+  EXPECT_TRUE(status_.GetQueryValue("mapname"));
 
   sim.Control("oversized-reply");
   ASSERT_TRUE(sim.WaitForOutput("Sending oversized status replies"));
-  EXPECT_EQ(status_.QueryServerStatus(sim.query_port(), "\\info\\"), nullptr);
+  EXPECT_FALSE(status_.QueryServerStatus(sim.query_port(), "\\info\\"));
   EXPECT_EQ(GetLastErrorCode(), kWsaMessageSize);
 }
 
 TEST_F(StatusQueryTest, StatusLogGetsOneLinePerReply) {
   FakeStatusServer peer(RulesAnswer({"hostport", "15567", "gamemode", "playing"}));
   status_.SetStatusLog(folder_.Sub("status.log"));
-  ASSERT_NE(status_.QueryServerStatus(peer.port(), "\\info\\"), nullptr);
-  ASSERT_NE(status_.QueryServerStatus(peer.port(), "\\info\\"), nullptr);
+  ASSERT_TRUE(status_.QueryServerStatus(peer.port(), "\\info\\"));
+  ASSERT_TRUE(status_.QueryServerStatus(peer.port(), "\\info\\"));
   std::string log = ReadFileText(folder_.Sub("status.log"));
   std::regex line(R"(\S+ \d\d:\d\d:\d\d : \[\\hostport\\15567\\gamemode\\playing\\\]\n)");
   EXPECT_TRUE(std::regex_match(log.substr(0, log.size() / 2), line)) << log;

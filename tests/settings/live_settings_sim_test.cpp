@@ -74,7 +74,7 @@ TEST_F(LiveSettingsSimTest, AChangePushedLiveIsHeldByTheServerAndReadBackUnchang
 
   // Read back over a table that forgot them, they come back exactly as pushed.
   settings_.InitSettings();
-  ASSERT_NE(status_.QueryServerStatus(status_.StatusPort(), "\\info\\"), nullptr);
+  ASSERT_TRUE(status_.QueryServerStatus(status_.StatusPort(), "\\info\\"));
   ASSERT_TRUE(live_.ReadSettingsFromServer());
   const SettingValues read = settings_.CopyValues();
   for (int row = 0; row < kSettingCount; ++row) {

@@ -6,8 +6,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "core/command_queue.h"
 #include "core/interface_list.h"
@@ -174,7 +176,7 @@ TEST_F(SupervisorE2ETest, CrashIsRestartedOnTheLastRunningLevel) {
   ASSERT_TRUE(ConnectConsole());
   // The server moves on to the second level; a healthy tick notes it.
   ASSERT_NE(console_.RunConsoleText("admin.runNextLevel"), nullptr);
-  ASSERT_NE(status_.QueryServerStatus(status_.StatusPort(), "\\info\\"), nullptr);
+  ASSERT_TRUE(status_.QueryServerStatus(status_.StatusPort(), "\\info\\"));
   supervisor_.MonitorTick();
   EXPECT_EQ(supervisor_.LastRunningLevel(), "ridge GPM_COOP ashfront");
   clock_.AdvanceSeconds(600);  // long after the start: outside the restart-loop window
@@ -243,6 +245,82 @@ TEST_F(SupervisorE2ETest, AStoppedProcessIsHungOnTheSecondUnansweredTest) {
   EXPECT_TRUE(LogHas("Server has hung"));
   EXPECT_TRUE(WaitServerGone(pid));
   EXPECT_TRUE(LogHas("Terminating server with extreme prejudice!"));
+}
+
+// A deadlock answers neither the console nor status queries: the console drops (and
+// with it the identified status port), yet the hang test goes on asking that port.
+TEST_F(SupervisorE2ETest, ADeadlockedServerIsHungAndRestartedAfterItsConsoleDropped) {
+  ASSERT_TRUE(supervisor_.StartServer());
+  int32_t first = supervisor_.ServerPid();
+  ASSERT_TRUE(ConnectConsole());
+  ASSERT_NE(status_.StatusPort(), 0);
+  clock_.AdvanceSeconds(600);
+  supervisor_.MonitorTick();
+  EXPECT_FALSE(LogHas("Server has hung"));
+
+  Control("hang");
+  // Status ticks until the console poll times out and the connection is dropped.
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        supervisor_.MonitorServerStatus();
+        return !console_.ConsoleConnected();
+      },
+      10000));
+  EXPECT_TRUE(LogHas("(10060)"));
+  EXPECT_TRUE(LogHas("Disconnected"));
+  EXPECT_EQ(status_.StatusPort(), 0);
+  // Alive and not stopped: only deadlocked.
+  char state = ProcessState(first);
+  ASSERT_TRUE(state == 'S' || state == 'R') << state;
+
+  supervisor_.MonitorTick();
+  EXPECT_FALSE(LogHas("Server has hung"));
+  supervisor_.MonitorTick();
+  EXPECT_TRUE(LogHas("Server has hung"));
+  EXPECT_TRUE(LogHas("Auto-restart is enabled, restarting the server."));
+  EXPECT_TRUE(WaitServerGone(first));
+  EXPECT_TRUE(supervisor_.ServerRunning());
+  EXPECT_NE(supervisor_.ServerPid(), first);
+  // Nothing identified for the old server is carried over to the new one.
+  EXPECT_EQ(status_.LastIdentifiedPort(), 0);
+  // The new server answers and is left alone.
+  ASSERT_TRUE(ConnectConsole());
+  supervisor_.MonitorTick();
+  supervisor_.MonitorTick();
+  EXPECT_EQ(supervisor_.GetServerProcessState(), ServerProcessState::kRunning);
+}
+
+// A server that deadlocks before its console ever connected is asked on the configured
+// status port.
+TEST_F(SupervisorE2ETest, AServerHungFromTheStartIsFoundOnTheConfiguredPort) {
+  game_.Write("ashfront-sim.options", "--static\n--players=1\n--chat-every=0\n--fault=hang\n");
+  auto_restart_ = false;
+  ASSERT_TRUE(supervisor_.StartServer());
+  int32_t pid = supervisor_.ServerPid();
+  EXPECT_EQ(supervisor_.GetServerProcessState(), ServerProcessState::kRunning);
+  EXPECT_EQ(supervisor_.GetServerProcessState(), ServerProcessState::kHung);
+  supervisor_.StopServer();
+  EXPECT_TRUE(WaitServerGone(pid));
+}
+
+// The Start/Stop action's hang test runs on the user-interface thread while the worker's
+// status ticks query the same status client.
+TEST_F(SupervisorE2ETest, HangTestsAndStatusTicksOnTwoThreadsAtOnce) {
+  status_.SetStartDelay(0);
+  ASSERT_TRUE(supervisor_.StartServer());
+  ASSERT_TRUE(ConnectConsole());
+  constexpr int kRounds = 150;
+  std::atomic<int> not_running{0};
+  std::thread worker([&] {
+    for (int round = 0; round < kRounds; ++round) supervisor_.MonitorServerStatus();
+  });
+  for (int round = 0; round < kRounds; ++round) {
+    if (supervisor_.GetServerProcessState() != ServerProcessState::kRunning) ++not_running;
+  }
+  worker.join();
+  EXPECT_EQ(not_running.load(), 0);
+  EXPECT_TRUE(console_.ConsoleConnected());
+  EXPECT_NE(supervisor_.ServerVersion(), 0.0f);
 }
 
 TEST_F(SupervisorE2ETest, AVisibleWindowOfTheServerIsAPopup) {
