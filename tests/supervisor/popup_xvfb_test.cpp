@@ -5,9 +5,11 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/window_probe.h"
@@ -166,6 +168,36 @@ TEST_F(PopupOnXvfbTest, AListLeftByAManagerThatHasGoneIsNotTrusted) {
   XDestroyWindow(display_, check);
   XSync(display_, False);
   EXPECT_TRUE(ProbeFindsSim());
+}
+
+TEST_F(PopupOnXvfbTest, ADisplayThatEndsDuringALookEndsOnlyTheLook) {
+  // Enough windows that a full walk takes a while, so the end lands in the middle of one.
+  for (int i = 0; i < 4000; ++i) XCreateSimpleWindow(display_, root_, 0, 0, 1, 1, 0, 0, 0);
+  XSync(display_, False);
+  // A write to the ended server's socket raises SIGPIPE; the programs ignore it, so do we.
+  signal(SIGPIPE, SIG_IGN);
+  // Our own connection would meet the same end at its close; it goes first.
+  XCloseDisplay(display_);
+  display_ = nullptr;
+  std::atomic<int> looks{0};
+  std::atomic<bool> stop{false};
+  std::thread looker([&] {
+    std::string description;
+    // Not the sim: no window of this process exists, so every look walks the whole tree.
+    while (!stop) {
+      probe_.FindVisibleWindow(getpid(), &description);
+      ++looks;
+    }
+  });
+  ASSERT_TRUE(WaitUntil([&] { return looks > 0; }, 10000));
+  xvfb_.Signal(SIGTERM);
+  EXPECT_TRUE(xvfb_.Wait(5000));
+  int after_end = looks;
+  // Still here, and looking again answers at once.
+  EXPECT_TRUE(WaitUntil([&] { return looks > after_end + 1; }, 5000));
+  stop = true;
+  looker.join();
+  EXPECT_FALSE(ProbeFindsSim());
 }
 
 }  // namespace
