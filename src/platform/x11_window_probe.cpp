@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "platform/window_probe.h"
@@ -27,16 +28,18 @@ struct FreeDeleter {
 template <typename T>
 using Reply = std::unique_ptr<T, FreeDeleter>;
 
-// Errors of a request (the window has gone) are dropped: the missing reply says enough.
-template <typename T>
-Reply<T> Take(T* reply, xcb_generic_error_t* error) {
+// Waits for the reply to one request. Its error (the window has gone) is dropped: the
+// missing reply says enough.
+template <typename ReplyFunction, typename Cookie>
+auto Wait(xcb_connection_t* c, ReplyFunction reply_function, Cookie cookie) {
+  xcb_generic_error_t* error = nullptr;
+  auto* reply = reply_function(c, cookie, &error);
   free(error);
-  return Reply<T>(reply);
+  return Reply<std::remove_pointer_t<decltype(reply)>>(reply);
 }
 
 Reply<xcb_get_property_reply_t> WaitProperty(xcb_connection_t* c, xcb_get_property_cookie_t k) {
-  xcb_generic_error_t* error = nullptr;
-  return Take(xcb_get_property_reply(c, k, &error), error);
+  return Wait(c, xcb_get_property_reply, k);
 }
 
 // The 32-bit items of a property reply of `type`; false when absent or of another type.
@@ -76,8 +79,7 @@ class DisplayScan {
   }
 
   xcb_atom_t AtomOf(xcb_intern_atom_cookie_t cookie) {
-    xcb_generic_error_t* error = nullptr;
-    Reply<xcb_intern_atom_reply_t> reply = Take(xcb_intern_atom_reply(c_, cookie, &error), error);
+    Reply<xcb_intern_atom_reply_t> reply = Wait(c_, xcb_intern_atom_reply, cookie);
     return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
   }
 
@@ -161,9 +163,8 @@ class DisplayScan {
     for (uint32_t window : windows) cookies.push_back(xcb_query_tree(c_, window));
     std::vector<uint32_t> children;
     for (xcb_query_tree_cookie_t cookie : cookies) {
-      xcb_generic_error_t* error = nullptr;
       // A window that vanished since it was listed simply has no children.
-      Reply<xcb_query_tree_reply_t> reply = Take(xcb_query_tree_reply(c_, cookie, &error), error);
+      Reply<xcb_query_tree_reply_t> reply = Wait(c_, xcb_query_tree_reply, cookie);
       if (!reply) continue;
       const xcb_window_t* list = xcb_query_tree_children(reply.get());
       children.insert(children.end(), list, list + xcb_query_tree_children_length(reply.get()));
@@ -172,9 +173,8 @@ class DisplayScan {
   }
 
   bool IsShown(xcb_window_t window) {
-    xcb_generic_error_t* error = nullptr;
-    Reply<xcb_get_window_attributes_reply_t> reply = Take(
-        xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, window), &error), error);
+    Reply<xcb_get_window_attributes_reply_t> reply =
+        Wait(c_, xcb_get_window_attributes_reply, xcb_get_window_attributes(c_, window));
     return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
   }
 
