@@ -41,13 +41,14 @@ class AltStack {
   ~AltStack() {
     if (memory_ == nullptr) return;
     stack_t current{};
-    // Only a stack that is still ours is switched off; then nothing can run on it any more.
+    // Switched off first while it is still the thread's (another may have replaced it), so
+    // that no signal can arrive on freed memory.
     if (sigaltstack(nullptr, &current) == 0 && current.ss_sp == Usable()) {
       stack_t off{};
       off.ss_flags = SS_DISABLE;
-      sigaltstack(&off, nullptr);
-      munmap(memory_, mapped_);
+      if (sigaltstack(&off, nullptr) != 0) return;  // still in use: left mapped
     }
+    munmap(memory_, mapped_);
   }
 
   bool Install() {
