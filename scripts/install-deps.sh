@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   liblzo2-dev libexpat1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libx11-dev fonts-dejavu-core xvfb xauth
+  qt6-base-dev libx11-dev libxcb1-dev fonts-dejavu-core xvfb xauth
   clang-14 libclang-rt-14-dev libfuzzer-14-dev clang-format
   qstat lzop procps
 )

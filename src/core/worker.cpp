@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "platform/crash_report.h"
 #include "platform/last_error.h"
 
 namespace varnholt {
@@ -15,7 +16,12 @@ Worker::~Worker() {
 
 bool Worker::Start() {
   try {
-    thread_ = std::thread([this] { Run(); });
+    thread_ = std::thread([this] {
+      // Before any Command runs, so that a crash in one is reported even when it is a stack
+      // overflow. Without the stack the worker still works; only such a report is lost.
+      InstallCrashStack();
+      Run();
+    });
   } catch (const std::system_error& e) {
     SetLastErrorFromErrno(e.code().value());
     return false;

@@ -4,9 +4,12 @@
 #include <execinfo.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <ucontext.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -14,15 +17,76 @@
 namespace varnholt {
 namespace {
 
-// A signal handler can only reach fixed storage: these are written once at installation,
-// before any handler can run, and only read afterwards.
+// A signal handler can only reach fixed storage: the texts are written once at installation,
+// before any handler can run, and only read afterwards; the switch is a lock-free atomic.
 struct CrashState {
   char log_path[4096];
   char banner[128];
   char support[256];
-  char alt_stack[64 * 1024];
+  std::atomic<bool> to_log{true};
 };
-CrashState g_crash;  // NOLINT: read-only after InstallCrashReport
+static_assert(std::atomic<bool>::is_always_lock_free, "read by a signal handler");
+CrashState g_crash;  // NOLINT: texts read-only after InstallCrashReport
+
+// Room for the handler: its buffers, snprintf, backtrace and dladdr.
+constexpr size_t kAltStackSize = 64 * 1024;
+
+// One thread's alternate stack, with a guard page below it so that a handler that overran it
+// faults instead of writing over other memory. Released when the thread ends.
+class AltStack {
+ public:
+  AltStack() = default;
+  AltStack(const AltStack&) = delete;
+  AltStack& operator=(const AltStack&) = delete;
+  ~AltStack() {
+    if (memory_ == nullptr) return;
+    stack_t current{};
+    // Switched off first while it is still the thread's (another may have replaced it), so
+    // that no signal can arrive on freed memory.
+    if (sigaltstack(nullptr, &current) == 0 && current.ss_sp == Usable()) {
+      stack_t off{};
+      off.ss_flags = SS_DISABLE;
+      if (sigaltstack(&off, nullptr) != 0) return;  // still in use: left mapped
+    }
+    munmap(memory_, mapped_);
+  }
+
+  bool Install() {
+    if (memory_ != nullptr) return true;
+    size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    size_t usable = kAltStackSize;
+#ifdef _SC_SIGSTKSZ
+    long minimum = sysconf(_SC_SIGSTKSZ);
+    if (minimum > 0) usable = std::max(usable, static_cast<size_t>(minimum));
+#endif
+    usable = (usable + page - 1) / page * page;
+    void* memory = mmap(nullptr, usable + page, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+    if (memory == MAP_FAILED) return false;
+    stack_t stack{};
+    stack.ss_sp = static_cast<char*>(memory) + page;
+    stack.ss_size = usable;
+    if (mprotect(memory, page, PROT_NONE) != 0 || sigaltstack(&stack, nullptr) != 0) {
+      munmap(memory, usable + page);
+      return false;
+    }
+    memory_ = memory;
+    mapped_ = usable + page;
+    guard_ = page;
+    return true;
+  }
+
+ private:
+  void* Usable() const {
+    return static_cast<char*>(memory_) + guard_;
+  }
+
+  void* memory_ = nullptr;
+  size_t mapped_ = 0;
+  size_t guard_ = 0;
+};
+
+thread_local AltStack t_alt_stack;  // NOLINT: each thread's own
 
 void WriteLine(int fd, const char* text) {
   char line[1200];
@@ -41,8 +105,11 @@ void WriteLine(int fd, const char* text) {
 }
 
 void OnFatalSignal(int signo, siginfo_t* info, void* context) {
-  int fd = open(g_crash.log_path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) fd = STDERR_FILENO;
+  int fd = STDERR_FILENO;
+  if (g_crash.to_log.load(std::memory_order_relaxed)) {
+    fd = open(g_crash.log_path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) fd = STDERR_FILENO;
+  }
   char text[1024];
   char dashes[88];
   memset(dashes, '-', 87);
@@ -112,19 +179,26 @@ bool InstallCrashReport(const CrashReportConfig& config) {
   CopyText(g_crash.log_path, sizeof g_crash.log_path, config.log_path);
   CopyText(g_crash.banner, sizeof g_crash.banner, config.banner);
   CopyText(g_crash.support, sizeof g_crash.support, config.support_address);
-  stack_t stack{};
-  stack.ss_sp = g_crash.alt_stack;
-  stack.ss_size = sizeof g_crash.alt_stack;
-  sigaltstack(&stack, nullptr);
+  // The first backtrace loads its unwinder; done here, not in a handler on a broken stack.
+  void* frame[1];
+  backtrace(frame, 1);
+  bool ok = InstallCrashStack();
   struct sigaction action {};
   action.sa_sigaction = OnFatalSignal;
   action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESETHAND;
   sigemptyset(&action.sa_mask);
-  bool ok = true;
   for (int signo : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
     ok = sigaction(signo, &action, nullptr) == 0 && ok;
   }
   return ok;
+}
+
+bool InstallCrashStack() {
+  return t_alt_stack.Install();
+}
+
+void SetCrashReportToLog(bool on) {
+  g_crash.to_log.store(on, std::memory_order_relaxed);
 }
 
 }  // namespace varnholt

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/crash_report.h"
 #include "platform/last_error.h"
 
 extern char** environ;
@@ -56,7 +57,10 @@ bool SpawnDetached(const std::vector<std::string>& command) {
   posix_spawnattr_destroy(&attr);
   if (rc != 0) return SetLastErrorFromErrno(rc);
   // Someone else reaping all children first is harmless: the wait then just returns.
-  std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+  std::thread([pid] {
+    InstallCrashStack();
+    waitpid(pid, nullptr, 0);
+  }).detach();
   return true;
 }
 

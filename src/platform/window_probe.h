@@ -1,6 +1,9 @@
 // The windows a process shows on the desktop. On Linux a dedicated server has no console
 // window; a server run under a compatibility layer shows its error dialogs as X11 windows,
-// which are found by their _NET_WM_PID. Without a display there are no windows.
+// which are found by their _NET_WM_PID among the windows a running window manager lists, or
+// else anywhere in the window tree (a reparenting manager puts them inside its frames).
+// Without a display there are no windows. Each look uses a connection of its own, so any
+// thread may look.
 #pragma once
 
 #include <sys/types.h>

@@ -4,6 +4,7 @@
 #include "core/notify_codes.h"
 #include "log/error_text.h"
 #include "maps/default_game_modes.h"
+#include "platform/crash_report.h"
 #include "platform/files.h"
 #include "platform/ip_address.h"
 #include "platform/last_error.h"
@@ -86,6 +87,7 @@ bool Program::ReadOptions() {
     return Fatal("Couldn't read program options file!");
   }
   log_.SetErrorLog(options_.ErrorLog);
+  SetCrashReportToLog(options_.ErrorLog);
   log_.SetGuiSounds(options_.GUISounds);
   return true;
 }

@@ -1,9 +1,14 @@
 #include "platform/crash_report.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <climits>
+#include <filesystem>
+#include <thread>
 
 #include "support/temp_folder.h"
 
@@ -35,6 +40,61 @@ TEST(CrashReportTest, FatalSignalWritesTheReportAndExitsWithOne) {
   EXPECT_NE(log.find(" : Stack trace:\r\n"), std::string::npos);
   // The report ends with the dashed line again.
   EXPECT_EQ(log.rfind(dashes + "\r\n"), log.size() - dashes.size() - 2);
+}
+
+TEST(CrashReportTest, WithTheEventLogOffTheReportGoesToStandardErrorOnly) {
+  testing::TempFolder tmp;
+  std::string log_path = tmp.Sub("Varnholt.log");
+  std::string stderr_path = tmp.Sub("stderr.txt");
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    int fd = open(stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(fd, STDERR_FILENO);
+    InstallCrashReport({log_path, "Ashfront Varnholt v2.0 beta 4g", "help@example.org"});
+    SetCrashReportToLog(false);
+    raise(SIGSEGV);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_FALSE(std::filesystem::exists(log_path));
+  EXPECT_NE(tmp.Read("stderr.txt").find(" : Exception code   : 0x0000000B\r\n"), std::string::npos);
+}
+
+// A thread of its own with its own stack: the report is written although the thread's stack
+// is used up, and the stack is released again when a thread ends normally.
+[[gnu::noinline]] int Recurse(int depth) {
+  volatile char frame[2048];
+  frame[0] = static_cast<char>(depth);
+  if (depth == INT_MAX) return frame[0];
+  return Recurse(depth + 1) + frame[0];
+}
+
+TEST(CrashReportTest, AnOverflowOnAThreadWithItsOwnStackIsReported) {
+  testing::TempFolder tmp;
+  std::string log_path = tmp.Sub("Varnholt.log");
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    InstallCrashReport({log_path, "Ashfront Varnholt v2.0 beta 4g", "help@example.org"});
+    // Many short-lived threads first: each one's stack comes and goes with it.
+    for (int i = 0; i < 200; ++i) {
+      std::thread([] { InstallCrashStack(); }).join();
+    }
+    std::thread([] {
+      InstallCrashStack();
+      Recurse(0);
+    }).join();
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(tmp.Read("Varnholt.log").find(" : Stack trace:\r\n"), std::string::npos);
 }
 
 }  // namespace
