@@ -1,17 +1,16 @@
 #include "gamelink/console_client.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <new>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "gamelink/console_wire.h"
 #include "gamelink/socket_io.h"
 #include "log/error_text.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 #include "platform/sockets.h"
@@ -297,7 +296,7 @@ void ConsoleClient::PumpWait(uint32_t ms) {
   if (hooks_.pump_wait) {
     hooks_.pump_wait(ms);
   } else {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    PauseMs(ms);
   }
 }
 

@@ -1,15 +1,12 @@
 #include "gamelink/status_query.h"
 
-#include <strings.h>
-
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <random>
-#include <thread>
 
+#include "platform/ascii_text.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
+#include "platform/local_time.h"
 #include "platform/sockets.h"
 #include "settings/setting_def.h"
 
@@ -52,7 +49,7 @@ bool StatusQuery::QueryLocked(uint16_t port, const char* query_text) {
 
   int socket = CreateUdpSocket();
   if (socket == kNoSocket) return false;
-  if (start_delay_ms_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(start_delay_ms_));
+  if (start_delay_ms_ > 0) clock_.SleepMs(start_delay_ms_);
   if (!SendDatagram(socket, settings_.GetAddress(setting_rows::kServerIp), port, request.data(),
                     request.size())) {
     uint32_t error = GetLastErrorCode();
@@ -104,16 +101,9 @@ bool StatusQuery::ReceiveReply(int socket, const RequestId& id, size_t* size) {
 
 void StatusQuery::AppendStatusLog() {
   if (status_log_path_.empty()) return;
-  time_t now = static_cast<time_t>(clock_.CalendarSeconds());
-  tm local{};
-  localtime_r(&now, &local);
-  char date[16];
-  char time_text[16];
-  if (strftime(date, sizeof date, "%x", &local) == 0) date[0] = '\0';
-  if (strftime(time_text, sizeof time_text, "%H:%M:%S", &local) == 0) time_text[0] = '\0';
   std::string line;
   line.reserve(status_reply_.size() + 40);
-  line.append(date).append(" ").append(time_text).append(" : [").append(status_reply_);
+  line.append(LogStamp(clock_.CalendarSeconds())).append(" : [").append(status_reply_);
   line.append("]\n");
   AppendToFile(status_log_path_, line);  // a traffic log that cannot be written is skipped
 }
@@ -155,7 +145,7 @@ bool StatusQuery::PortAnswers(uint16_t port, const std::string& game_port) {
   std::optional<std::string> reply = QueryServerStatus(port, "\\info\\");
   if (!reply) return false;
   std::optional<std::string> host_port = GetQueryValue(*reply, "hostport");
-  return host_port && strcasecmp(host_port->c_str(), game_port.c_str()) == 0;
+  return host_port && EqualsNoCase(*host_port, game_port);
 }
 
 bool StatusQuery::IdentifyStatusPort() {

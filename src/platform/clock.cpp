@@ -18,6 +18,10 @@ uint64_t SystemClock::MonotonicMs() const {
 }
 
 void SystemClock::SleepMs(uint32_t ms) const {
+  PauseMs(ms);
+}
+
+void PauseMs(uint32_t ms) {
   timespec pause{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
   // Resumed after a signal until the whole wait has passed.
   while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {

@@ -8,6 +8,10 @@
 
 namespace varnholt {
 
+// A real pause, for waits on another process or a network peer, which virtual time cannot
+// shorten (the peer runs in real time). Resumed after signals until it has passed.
+void PauseMs(uint32_t ms);
+
 class Clock {
  public:
   virtual ~Clock() = default;

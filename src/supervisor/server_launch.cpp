@@ -1,10 +1,9 @@
 // Starting, stopping and adopting the game server process.
-#include <strings.h>
-
 #include <cstdarg>
 
 #include "core/notify_codes.h"
 #include "log/error_text.h"
+#include "platform/ascii_text.h"
 #include "platform/files.h"
 #include "platform/ip_address.h"
 #include "platform/last_error.h"
@@ -83,7 +82,7 @@ bool Supervisor::ValidateStart() {
     failure =
         "Couldn't start the server! Remote Admin password is blank. Specify a valid "
         "password on the Admin dialog page.";
-  } else if (internet && admin_on && strcasecmp(password.c_str(), kDefaultPassword) == 0) {
+  } else if (internet && admin_on && EqualsNoCase(password, kDefaultPassword)) {
     failure =
         "Couldn't start the server! Using the default Remote Admin password is disallowed "
         "for an Internet server to prevent unauthorised access. Change the password on "

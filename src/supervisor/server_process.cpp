@@ -1,10 +1,9 @@
 #include "supervisor/server_process.h"
 
-#include <time.h>
-
 #include <vector>
 
 #include "log/error_text.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 #include "platform/process_identity.h"
@@ -64,8 +63,7 @@ bool ServerProcess::WaitForExit(int32_t pid, uint32_t timeout_ms) {
     char state = ProcessState(pid);
     if (state == '\0' || state == 'Z') return true;
     if (waited >= timeout_ms) return false;
-    timespec pause{0, 50 * 1000 * 1000};
-    nanosleep(&pause, nullptr);
+    PauseMs(50);
   }
 }
 

@@ -1,14 +1,13 @@
 // The status timer: every 3 seconds while the server runs, keep the remote console
 // connected and drained, follow pause and end of game, switch an empty server to the idle
 // map, and learn the server's version and whether PunkBuster is on.
-#include <strings.h>
-
 #include <cstdlib>
 #include <optional>
 #include <string>
 
 #include "core/notify_codes.h"
 #include "log/error_text.h"
+#include "platform/ascii_text.h"
 #include "platform/last_error.h"
 #include "supervisor/supervisor.h"
 
@@ -85,7 +84,7 @@ void Supervisor::MonitorServerStatus() {
     } else {
       std::string value;
       if (ValueOf(*reply, "gamemode", &value)) {
-        if (strcasecmp(value.c_str(), "end") == 0) {
+        if (EqualsNoCase(value, "end")) {
           deps_.rotation.SetCurrentLevel("");
           if (deps_.settings.GetBool("manager.statCollection") && !stats_logged_ &&
               hooks_.log_player_stats) {
@@ -101,7 +100,7 @@ void Supervisor::MonitorServerStatus() {
           if (pending_event_time_ != 0) end_of_game_seen_ = true;
         } else {
           stats_logged_ = false;
-          bool paused = strcasecmp(value.c_str(), "pause") == 0;
+          bool paused = EqualsNoCase(value, "pause");
           if (hooks_.pause_button_text) hooks_.pause_button_text(paused ? "Unpause" : "Pause");
           if (paused != game_paused_) {
             if (hooks_.notify_clients)
@@ -114,7 +113,7 @@ void Supervisor::MonitorServerStatus() {
         idle_ticks_ = (!value.empty() && value[0] == '0') ? idle_ticks_ + 1 : 0;
         std::string idle_level = deps_.rotation.IdleLevel();
         if (idle_ticks_ >= kIdleTicksForIdleMap && !idle_level.empty()) {
-          if (strcasecmp(LastRunningLevel().c_str(), idle_level.c_str()) != 0) {
+          if (!EqualsNoCase(LastRunningLevel(), idle_level)) {
             deps_.queue.QueueCommand(kCmdChangeMap, idle_level, 0, 0);
             deps_.log.LogMessage(kSoundNone, "Server is idle, changing to idle map combo %s.",
                                  idle_level.c_str());
