@@ -8,7 +8,7 @@
 #include "maps/map_rotation.h"
 #include "platform/ascii_text.h"
 #include "platform/last_error.h"
-#include "program/chat_pieces.h"
+#include "gamelink/chat_pieces.h"
 
 namespace varnholt {
 namespace {

@@ -1,4 +1,4 @@
-#include "program/chat_pieces.h"
+#include "gamelink/chat_pieces.h"
 
 namespace varnholt {
 
