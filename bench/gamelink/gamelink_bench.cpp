@@ -24,6 +24,7 @@
 #include "platform/ip_address.h"
 #include "settings/setting_def.h"
 #include "settings/settings_table.h"
+#include "support/file_text.h"
 
 namespace varnholt {
 namespace {
@@ -36,10 +37,12 @@ class Sim {
     folder_ = mkdtemp(tmpl.data());
     const std::string settings = folder_ + "/Mods/ashfront/Settings/";
     CreateFolders(settings);
-    WriteWholeFile(settings + "ServerSettings.con",
-                   "game.serverIP 127.0.0.1\ngame.serverPort 15567\ngame.serverInternet 1\n");
-    WriteWholeFile(settings + "ServerAutoexec.con", "admin.enableRemoteConsole admin pw 0\n");
-    WriteWholeFile(settings + "MapList.con", "game.addLevel harbor GPM_CQ ashfront\n");
+    testing::WriteFileText(
+        settings + "ServerSettings.con",
+        "game.serverIP 127.0.0.1\ngame.serverPort 15567\ngame.serverInternet 1\n");
+    testing::WriteFileText(settings + "ServerAutoexec.con",
+                           "admin.enableRemoteConsole admin pw 0\n");
+    testing::WriteFileText(settings + "MapList.con", "game.addLevel harbor GPM_CQ ashfront\n");
     pid_ = fork();
     if (pid_ == 0) {
       if (chdir(folder_.c_str()) != 0) _exit(126);
@@ -54,7 +57,7 @@ class Sim {
     for (int i = 0; i < 500 && (console_port_ == 0 || query_port_ == 0); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
       std::string out;
-      ReadWholeFile(folder_ + "/sim.out", &out);
+      out = testing::ReadFileText(folder_ + "/sim.out");
       std::smatch m;
       if (std::regex_search(out, m, std::regex("Console listening on [0-9.]+:([0-9]+)"))) {
         console_port_ = std::stoi(m[1]);

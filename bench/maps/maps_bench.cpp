@@ -15,6 +15,7 @@
 #include "maps/mod_catalog.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "support/file_text.h"
 #include "support/temp_folder.h"
 
 namespace varnholt {
@@ -54,7 +55,7 @@ class Installation {
     for (int m = 0; m < kMods; ++m) {
       const std::string mod = m == 0 ? std::string("ashfront") : "mod" + std::to_string(m);
       CreateFolders(JoinPath(folder_.path(), "Mods/" + mod));
-      WriteWholeFile(JoinPath(folder_.path(), "Mods/" + mod + "/Init.con"), "");
+      testing::WriteFileText(JoinPath(folder_.path(), "Mods/" + mod + "/Init.con"), "");
       const std::string levels =
           JoinPath(folder_.path(), "Mods/" + mod + "/Archives/AshFront/Levels");
       CreateFolders(levels);
@@ -74,7 +75,7 @@ class Installation {
     evolution += "</evolution>";
     const std::string save = JoinPath(folder_.path(), "Mods/ashfront/save/GameModeSettings");
     CreateFolders(save);
-    WriteWholeFile(JoinPath(save, "Evolution.wst"), evolution);
+    testing::WriteFileText(JoinPath(save, "Evolution.wst"), evolution);
   }
   const std::string& path() const { return folder_.path(); }
 
@@ -111,7 +112,7 @@ class DemoInstallation {
  public:
   DemoInstallation() {
     CreateFolders(JoinPath(folder_.path(), "Mods/ashfront"));
-    WriteWholeFile(JoinPath(folder_.path(), "Mods/ashfront/init.con"), "");
+    testing::WriteFileText(JoinPath(folder_.path(), "Mods/ashfront/init.con"), "");
     const std::string command = std::string("'" VARNHOLT_SOURCE_DIR "/scripts/demo-content.sh' '") +
                                 folder_.path() + "' '" RFA_PACK_PATH "' > /dev/null";
     ok_ = std::system(command.c_str()) == 0;
@@ -162,7 +163,7 @@ void BM_LoadMapRotation(benchmark::State& state) {
             std::to_string(1 + i % (kMods - 1)) + "\n";
   }
   const std::string path = JoinPath(settings, "ServerMapList.con");
-  WriteWholeFile(path, list);
+  testing::WriteFileText(path, list);
   MapRotation rotation(settings, log);
   for (auto _ : state) {
     if (!rotation.LoadMapRotation(path, false)) {
@@ -214,7 +215,7 @@ void BM_ExtractArchiveEntryToFile(benchmark::State& state) {
   ScratchFolder folder;
   const std::string archive = JoinPath(folder.path(), "game.rfa");
   const std::string output = JoinPath(folder.path(), "Big.bin");
-  WriteWholeFile(archive, ChunkedArchive());
+  testing::WriteFileText(archive, ChunkedArchive());
   for (auto _ : state) {
     if (ExtractArchiveEntry(archive, "AshFront/game/Big.bin", output) != kExtractWritten) {
       state.SkipWithError("extraction failed");

@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "settings/setting_forms.h"
 #include "settings/settings_store.h"
+#include "support/file_text.h"
 #include "support/temp_folder.h"
 
 namespace varnholt {
@@ -91,7 +92,7 @@ void BM_SaveAllChanges(benchmark::State& state) {
     state.PauseTiming();
     flip = !flip;
     ChangeEverySetting(table, flip);
-    WriteWholeFile(working, custom_combat);
+    testing::WriteFileText(working, custom_combat);
     // The game's copy older than the working copy, so that every save copies it.
     std::error_code ec;
     std::filesystem::last_write_time(

@@ -70,7 +70,7 @@ class MapRotation {
   bool LoadMapRotation(const std::string& path, bool server_running);
   // Writes the checked rows, with the hidden rotation levels back in their places, as a
   // rotation file; fails with 30016 when there are neither rows nor hidden levels.
-  bool SaveMapRotation(const std::string& path);
+  [[nodiscard]] bool SaveMapRotation(const std::string& path);
   // Rebuilds the rows after a change of filters or sort. Unsaved edits (Dirty) are carried
   // over from the rotation as it stands, so changing the view never undoes them; otherwise
   // the rows come from ServerMapList.con.

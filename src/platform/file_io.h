@@ -23,7 +23,7 @@ class ReadOnlyFile {
 
   // Closes any file held, then opens `path`; false with the mapped errno as last error
   // (a refused folder gives the code of EISDIR).
-  bool Open(const std::string& path, Folders folders = Folders::kAllow);
+  [[nodiscard]] bool Open(const std::string& path, Folders folders = Folders::kAllow);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
   // Size in bytes when it was opened.
@@ -32,12 +32,12 @@ class ReadOnlyFile {
   // Reads exactly `size` bytes at `offset` without moving the file position, so the
   // position never matters to the reader. False on a read error (mapped errno) or when the
   // file ends first (kErrorReadFault).
-  bool ReadAt(uint64_t offset, void* buffer, size_t size) const;
+  [[nodiscard]] bool ReadAt(uint64_t offset, void* buffer, size_t size) const;
 
   // Reads on from the file position, filling `buffer` unless the file ends first, so only
   // the last piece comes back short; `*got` is the byte count (0 at the end). False with
   // the mapped errno on a read error.
-  bool Read(void* buffer, size_t size, size_t* got);
+  [[nodiscard]] bool Read(void* buffer, size_t size, size_t* got);
 
  private:
   int fd_ = -1;
@@ -54,13 +54,13 @@ class TempFileWriter {
   // Abandons any file in progress, then creates a uniquely named temporary file beside
   // `target`, with the target's permissions when it exists (else readable by all, writable
   // by its owner). False with the mapped errno.
-  bool Create(const std::string& target);
+  [[nodiscard]] bool Create(const std::string& target);
   // Appends all the bytes; false with the mapped errno.
-  bool Write(const void* data, size_t size);
+  [[nodiscard]] bool Write(const void* data, size_t size);
   // Flushes the data to disk and renames the temporary file over the target. On failure the
   // temporary file is removed, the target is untouched and the last error is the first
   // failure's.
-  bool Commit();
+  [[nodiscard]] bool Commit();
   // Closes and removes the temporary file; leaves the target and the last error alone.
   void Abandon();
 

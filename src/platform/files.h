@@ -16,7 +16,7 @@ enum class EnsureMode { kCreateIfMissing = 1, kTruncate = 2 };
 // Creates every missing folder on the path, then creates the file empty if missing
 // (kCreateIfMissing) or always empties it (kTruncate), and makes it writable by its owner.
 // Fails only when the file had to be created and could not be.
-bool EnsureFile(const std::string& path, EnsureMode mode);
+[[nodiscard]] bool EnsureFile(const std::string& path, EnsureMode mode);
 
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool CreateFolders(const std::string& path);
@@ -37,12 +37,12 @@ int64_t FileSize(const std::string& path);
 bool FolderHasEntries(const std::string& path);
 
 // Reads the whole file; fails with the mapped errno. `max_bytes` bounds what is read.
-bool ReadWholeFile(const std::string& path, std::string* contents,
-                   size_t max_bytes = 64u * 1024u * 1024u);
+[[nodiscard]] bool ReadWholeFile(const std::string& path, std::string* contents,
+                                 size_t max_bytes = 64u * 1024u * 1024u);
 
 // Replaces the file with `contents` through a unique temporary file in the same folder,
 // flushed and renamed over the target. On failure the old file is untouched.
-bool WriteWholeFile(const std::string& path, std::string_view contents);
+[[nodiscard]] bool WriteWholeFile(const std::string& path, std::string_view contents);
 
 // Appends bytes in one write; creates the file when missing.
 bool AppendToFile(const std::string& path, std::string_view bytes);
@@ -51,13 +51,13 @@ bool RemoveFile(const std::string& path);
 
 // Moves a file to a new name that must not exist yet; an existing target is never replaced
 // (the move fails with 183).
-bool MoveFileNoReplace(const std::string& from, const std::string& to);
+[[nodiscard]] bool MoveFileNoReplace(const std::string& from, const std::string& to);
 
 // True when the file can be opened for reading and writing; the last error says why not.
 bool CanOpenForReadWrite(const std::string& path);
 
 // Names of the entries of a folder (without "." and ".."); fails when it cannot be read.
-bool ListFolder(const std::string& path, std::vector<std::string>* names);
+[[nodiscard]] bool ListFolder(const std::string& path, std::vector<std::string>* names);
 
 std::string CurrentFolder();
 

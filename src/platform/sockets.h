@@ -38,7 +38,8 @@ long SendSome(int socket, const void* bytes, size_t count);
 long ReceiveSome(int socket, void* buffer, size_t capacity);
 
 // One datagram to address:port.
-bool SendDatagram(int socket, uint32_t address, uint16_t port, const void* bytes, size_t count);
+[[nodiscard]] bool SendDatagram(int socket, uint32_t address, uint16_t port, const void* bytes,
+                                size_t count);
 // One datagram into `buffer`. A datagram larger than `capacity` is consumed and reported as
 // 10040 (message too long) instead of being cut silently; 10035 when none is waiting.
 bool ReceiveDatagram(int socket, void* buffer, size_t capacity, size_t* size);

@@ -70,7 +70,7 @@ void Program::DeriveFolders() {
 
 void Program::WriteOwnPid() {
   // Nothing reads this file; a failure to write it is ignored.
-  WriteWholeFile(JoinPath(game_folder_, "vrnh.pid"), std::to_string(OwnProcessId()) + "\n");
+  (void)WriteWholeFile(JoinPath(game_folder_, "vrnh.pid"), std::to_string(OwnProcessId()) + "\n");
 }
 
 bool Program::DetermineSystemVersion() {
@@ -133,10 +133,15 @@ void Program::DetectPunkBuster() {
 }
 
 void Program::EnsureSettingsFiles() {
-  for (const char* name : kSettingsFiles) {
-    EnsureFile(FindPathNoCase(settings_folder_, name), EnsureMode::kCreateIfMissing);
-  }
-  EnsureFile(FindPathNoCase(game_folder_, "pb/pbbans.dat"), EnsureMode::kCreateIfMissing);
+  // A file that cannot be created is reported here; whatever reads it later reports again.
+  auto ensure = [this](const std::string& path) {
+    if (!EnsureFile(path, EnsureMode::kCreateIfMissing)) {
+      log_.LogMessage(kSoundNone, "Couldn't create file %s! %s", path.c_str(),
+                      ErrorText(GetLastErrorCode()));
+    }
+  };
+  for (const char* name : kSettingsFiles) ensure(FindPathNoCase(settings_folder_, name));
+  ensure(FindPathNoCase(game_folder_, "pb/pbbans.dat"));
 }
 
 void Program::EnsurePlayerMenu() {
@@ -145,7 +150,10 @@ void Program::EnsurePlayerMenu() {
   if (FileExists(path) && FileSize(path) != 20) return;
   // Replaced whole, never emptied first: a crash leaves the old file or the new one.
   CreateFolders(settings_folder_);
-  WriteWholeFile(path, DefaultPlayerMenuText());
+  if (!WriteWholeFile(path, DefaultPlayerMenuText())) {
+    log_.LogMessage(kSoundNone, "Couldn't write file %s! %s", path.c_str(),
+                    ErrorText(GetLastErrorCode()));
+  }
 }
 
 bool Program::CheckSettingsFolder() {

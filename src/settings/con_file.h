@@ -41,19 +41,19 @@ ConReadResult ReadConFile(const std::string& path, std::string* contents);
 // Looks `key` up in a .con file: the first line whose key matches (ignoring case) and whose
 // value is not empty gives at most size - 1 characters of its value. An empty file gives
 // false with last error 2; an unreadable one is logged and gives false.
-bool ReadConSetting(EventLog& log, const std::string& path, std::string_view key,
-                    std::string* value, size_t size);
+[[nodiscard]] bool ReadConSetting(EventLog& log, const std::string& path, std::string_view key,
+                                  std::string* value, size_t size);
 
 // Replaces every line that contains `key` by "key value", or appends that line when none
 // does; an empty value only removes the lines.
-bool SetConSetting(EventLog& log, const std::string& path, std::string_view key,
-                   std::string_view value);
+[[nodiscard]] bool SetConSetting(EventLog& log, const std::string& path, std::string_view key,
+                                 std::string_view value);
 
 // Rewrites a text file without the lines that contain `text` (case-sensitive). With a
 // replacement, each such line is replaced by it, and when no line matched the replacement is
 // appended. Fails, logged, when the file cannot be read or replaced; the file is then
 // unchanged. An empty `text` (which every line contains) is refused with error 87.
-bool RemoveLinesContaining(EventLog& log, const std::string& path, std::string_view text,
-                           std::string_view replacement = {});
+[[nodiscard]] bool RemoveLinesContaining(EventLog& log, const std::string& path,
+                                         std::string_view text, std::string_view replacement = {});
 
 }  // namespace varnholt

@@ -196,7 +196,7 @@ bool SettingsFiles::LoadManagerSettingsAtStart(const std::string& settings_folde
     // First start: keep the defaults with this machine's address. A failed write has been
     // logged; the settings in memory are still good for this run.
     table_.SetAddress(rows::kServerIp, first_interface_address);
-    SaveSettingsFile(path, kAllPages);
+    (void)SaveSettingsFile(path, kAllPages);
   }
   if (table_.GetInt(rows::kServerDedicated) == 0) table_.SetInt(rows::kServerDedicated, 1);
   return true;

@@ -39,9 +39,9 @@ class SettingsFiles {
                         bool audit);
   // Writes every setting shown on a page of `page_mask`, under its file key or, lacking one,
   // its console key.
-  bool SaveSettingsFile(const std::string& path, uint32_t page_mask);
-  bool WriteServerSettingsFile(const std::string& path);
-  bool WriteServerAutoexecFile(const std::string& path);
+  [[nodiscard]] bool SaveSettingsFile(const std::string& path, uint32_t page_mask);
+  [[nodiscard]] bool WriteServerSettingsFile(const std::string& path);
+  [[nodiscard]] bool WriteServerAutoexecFile(const std::string& path);
 
   // Start-up: loads Varnholt.con of the settings folder for all pages as the local user.
   // When the file is missing or empty, the server address becomes

@@ -107,7 +107,7 @@ bool SettingsStore::SaveAllChanges(const SettingsUser& user) {
   }
   // Also while the server runs: the file then holds what the live push sends. A failure has
   // been logged and does not undo the save.
-  files_.WriteServerAutoexecFile(SettingsPath(kServerAutoexecFile));
+  (void)files_.WriteServerAutoexecFile(SettingsPath(kServerAutoexecFile));
   return true;
 }
 

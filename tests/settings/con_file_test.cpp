@@ -122,7 +122,7 @@ TEST_F(ConFileTest, KilledWriterLeavesWholeFile) {
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      for (int i = 0;; ++i) SetConSetting(log_, path, "game.setIdleLevel", i % 2 ? "A" : "B");
+      for (int i = 0;; ++i) (void)SetConSetting(log_, path, "game.setIdleLevel", i % 2 ? "A" : "B");
     }
     usleep(5000 + round * 7000);
     kill(child, SIGKILL);

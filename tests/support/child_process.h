@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "support/read_file.h"
+#include "support/file_text.h"
 #include "support/wait.h"
 
 namespace varnholt::testing {

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "support/read_file.h"
+#include "support/file_text.h"
 
 namespace varnholt::testing {
 

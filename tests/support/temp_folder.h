@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "support/read_file.h"
+#include "support/file_text.h"
 
 namespace varnholt::testing {
 
