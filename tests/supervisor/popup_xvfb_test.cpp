@@ -31,14 +31,7 @@ class PopupOnXvfbTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::filesystem::exists("/usr/bin/Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
-    // A display number of our own, away from any desktop.
-    int number = 90 + static_cast<int>(getpid() % 400);
-    display_name_ = ":" + std::to_string(number);
-    ASSERT_TRUE(xvfb_.Start("/usr/bin/Xvfb",
-                            {display_name_, "-nolisten", "tcp", "-screen", "0", "640x480x24"},
-                            tmp_.path()));
-    // Ready when it accepts a client, not merely when its socket appears.
-    ASSERT_TRUE(WaitUntil([&] { return X11DisplayAnswers(display_name_); }, 10000));
+    ASSERT_TRUE(StartXvfb());
 
     game_.Write("Mods/ashfront/Settings/ServerSettings.con", "game.serverIP 127.0.0.1\n");
     game_.Write("Mods/ashfront/Settings/ServerAutoexec.con", "");
@@ -53,6 +46,33 @@ class PopupOnXvfbTest : public ::testing::Test {
     root_ = DefaultRootWindow(display_);
     ASSERT_TRUE(WaitUntil([&] { return (popup_ = SimWindow()) != 0; }, 10000))
         << game_.Read("sim.txt");
+  }
+
+  // An X server on a display number of our own, away from any desktop: a number whose
+  // socket and lock are free, and another one when a concurrent run took it first (our
+  // server then ends at once), so the test never talks to someone else's server.
+  bool StartXvfb() {
+    int number = 90 + static_cast<int>(getpid() % 400);
+    for (int attempt = 0; attempt < 400; ++attempt, number = 90 + (number - 89) % 400) {
+      const std::string n = std::to_string(number);
+      if (std::filesystem::exists("/tmp/.X11-unix/X" + n) ||
+          std::filesystem::exists("/tmp/.X" + n + "-lock")) {
+        continue;
+      }
+      display_name_ = ":" + n;
+      if (!xvfb_.Start("/usr/bin/Xvfb",
+                       {display_name_, "-nolisten", "tcp", "-screen", "0", "640x480x24"},
+                       tmp_.path())) {
+        return false;
+      }
+      // Ready when it accepts a client, not merely when its socket appears.
+      if (WaitUntil([&] { return xvfb_.Wait(0) || X11DisplayAnswers(display_name_); }, 10000) &&
+          xvfb_.running()) {
+        return true;
+      }
+      xvfb_.Kill();
+    }
+    return false;
   }
 
   void TearDown() override {

@@ -31,6 +31,8 @@ class ChildProcess {
   bool Start(const std::string& program, const std::vector<std::string>& args,
              const std::string& folder, const std::vector<std::string>& env = {},
              const std::string& stderr_path = "") {
+    exited_ = false;
+    status_ = -1;
     pid_ = fork();
     if (pid_ < 0) return false;
     if (pid_ == 0) {
