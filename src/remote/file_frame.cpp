@@ -1,0 +1,198 @@
+#include "remote/file_frame.h"
+
+#include <lzo/lzo1x.h>
+
+#include <memory>
+#include <new>
+
+#include "log/error_text.h"
+#include "platform/file_io.h"
+#include "platform/files.h"
+#include "platform/last_error.h"
+
+namespace varnholt {
+namespace {
+
+std::string FileNameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Reads a whole file of at most kMaxFileFrameSize bytes. A larger file fails with 8, as
+// if its buffer could not be had.
+bool ReadFileForSending(const std::string& path, std::string* contents) {
+  ReadOnlyFile file;
+  if (!file.Open(path, ReadOnlyFile::Folders::kRefuse)) return false;
+  if (file.Size() > kMaxFileFrameSize) {
+    SetLastErrorCode(kErrorNotEnoughMemory);
+    return false;
+  }
+  std::string data;
+  try {
+    data.resize(static_cast<size_t>(file.Size()));
+  } catch (const std::bad_alloc&) {
+    SetLastErrorCode(kErrorNotEnoughMemory);
+    return false;
+  }
+  size_t got = 0;
+  if (!file.Read(data.data(), data.size(), &got)) return false;
+  data.resize(got);
+  *contents = std::move(data);
+  return true;
+}
+
+constexpr size_t kFrameHeaderSize = 12;
+
+void PutWord(char* at, uint32_t word) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<char>(word >> (8 * i));
+}
+
+}  // namespace
+
+uint32_t FrameChecksum(const void* data, size_t size) {
+  return static_cast<uint32_t>(lzo_adler32(1, static_cast<const uint8_t*>(data), size));
+}
+
+bool EncodeFileFrame(std::string_view contents, std::string* frame) {
+  frame->clear();
+  if (contents.empty()) {
+    AppendWord(frame, 0);
+    return true;
+  }
+  if (contents.size() > kMaxFileFrameSize) {
+    SetLastErrorCode(kErrorNotEnoughMemory);
+    return false;
+  }
+  // The data is compressed straight into the frame, behind room for its three words.
+  std::unique_ptr<uint8_t[]> work(new (std::nothrow) uint8_t[LZO1X_1_MEM_COMPRESS]);
+  try {
+    frame->resize(kFrameHeaderSize + WorstCaseCompressedSize(contents.size()));
+  } catch (const std::bad_alloc&) {
+    work.reset();
+  }
+  if (!work) {
+    frame->clear();
+    SetLastErrorCode(kErrorNotEnoughMemory);
+    return false;
+  }
+  auto* data = reinterpret_cast<uint8_t*>(frame->data()) + kFrameHeaderSize;
+  lzo_uint written = 0;
+  const int rc = lzo1x_1_compress(reinterpret_cast<const uint8_t*>(contents.data()),
+                                  contents.size(), data, &written, work.get());
+  if (rc != LZO_E_OK || written > WorstCaseCompressedSize(contents.size())) {
+    frame->clear();
+    SetLastErrorCode(kErrorCannotComplete);
+    return false;
+  }
+  frame->resize(kFrameHeaderSize + written);
+  PutWord(frame->data(), static_cast<uint32_t>(contents.size()));
+  PutWord(frame->data() + 4, static_cast<uint32_t>(written));
+  PutWord(frame->data() + 8, FrameChecksum(data, written));
+  return true;
+}
+
+FrameStatus ReadFileFrame(ByteSource& source, uint32_t max_size, std::string* contents) {
+  uint32_t size = 0;
+  if (!ReadWord(source, &size)) return FrameStatus::kBroken;
+  if (size == kErrorMarker) {
+    SetLastErrorCode(kErrorRequestAborted);
+    return FrameStatus::kRefused;
+  }
+  if (size == 0) {
+    contents->clear();
+    return FrameStatus::kOk;
+  }
+  uint32_t compressed_size = 0;
+  uint32_t checksum = 0;
+  if (!ReadWord(source, &compressed_size) || !ReadWord(source, &checksum)) {
+    return FrameStatus::kBroken;
+  }
+  if (size > max_size || compressed_size > WorstCaseCompressedSize(size)) {
+    // Too large, or a compressed length no compressor produces: drop the data when its
+    // length is one an honest large file could have, else give up on the stream.
+    if (compressed_size > WorstCaseCompressedSize(max_size)) {
+      SetLastErrorCode(kErrorInvalidData);
+      return FrameStatus::kBroken;
+    }
+    source.ExpectBytes(compressed_size);
+    if (!DrainBytes(source, compressed_size)) return FrameStatus::kBroken;
+    SetLastErrorCode(size > max_size ? kErrorNotEnoughMemory : kErrorInvalidData);
+    return FrameStatus::kRefused;
+  }
+  std::string compressed;
+  std::string data;
+  try {
+    compressed.resize(compressed_size);
+    data.resize(size);
+  } catch (const std::bad_alloc&) {
+    // Keep the stream in step even when the buffers cannot be had.
+    if (!DrainBytes(source, compressed_size)) return FrameStatus::kBroken;
+    SetLastErrorCode(kErrorNotEnoughMemory);
+    return FrameStatus::kRefused;
+  }
+  source.ExpectBytes(compressed_size);
+  if (compressed_size > 0 && !source.Read(compressed.data(), compressed_size)) {
+    return FrameStatus::kBroken;
+  }
+  if (FrameChecksum(compressed.data(), compressed.size()) != checksum) {
+    SetLastErrorCode(kErrorCrc);
+    return FrameStatus::kRefused;
+  }
+  lzo_uint produced = size;
+  const int rc =
+      lzo1x_decompress_safe(reinterpret_cast<const uint8_t*>(compressed.data()), compressed.size(),
+                            reinterpret_cast<uint8_t*>(data.data()), &produced, nullptr);
+  if (rc != LZO_E_OK || produced != size) {
+    SetLastErrorCode(kErrorCannotComplete);
+    return FrameStatus::kRefused;
+  }
+  *contents = std::move(data);
+  return FrameStatus::kOk;
+}
+
+bool SendFile(const std::string& path, ByteSink& sink, std::string_view peer, EventLog& log) {
+  std::string contents;
+  std::string frame;
+  bool sent = false;
+  if (!ReadFileForSending(path, &contents) || !EncodeFileFrame(contents, &frame)) {
+    // The peer waits for a frame: tell it there is none instead of letting it time out.
+    const uint32_t error = GetLastErrorCode();
+    WriteWord(sink, kErrorMarker);
+    SetLastErrorCode(error);
+  } else {
+    contents.clear();
+    contents.shrink_to_fit();
+    sent = sink.Write(frame.data(), frame.size());
+  }
+  if (!sent) {
+    const uint32_t error = GetLastErrorCode();
+    const std::string peer_text(peer);
+    log.LogMessage(kSoundNone, "Couldn't send %s to peer at %s! %s", FileNameOf(path).c_str(),
+                   peer_text.c_str(), ErrorText(error));
+    SetLastErrorCode(error);
+  }
+  return sent;
+}
+
+bool ReceiveFile(const std::string& path, ByteSource& source, std::string_view peer, EventLog& log,
+                 uint32_t max_size, bool* in_step) {
+  std::string contents;
+  const FrameStatus status = ReadFileFrame(source, max_size, &contents);
+  if (in_step != nullptr) *in_step = status != FrameStatus::kBroken;
+  bool received = false;
+  if (status == FrameStatus::kOk) {
+    const size_t slash = path.rfind('/');
+    received = (slash == std::string::npos || slash == 0 || CreateFolders(path.substr(0, slash))) &&
+               WriteWholeFile(path, contents);
+  }
+  if (!received) {
+    const uint32_t error = GetLastErrorCode();
+    const std::string peer_text(peer);
+    log.LogMessage(kSoundNone, "Couldn't receive %s from peer at %s! %s", FileNameOf(path).c_str(),
+                   peer_text.c_str(), ErrorText(error));
+    SetLastErrorCode(error);
+  }
+  return received;
+}
+
+}  // namespace varnholt

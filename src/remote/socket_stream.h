@@ -1,0 +1,43 @@
+// Frames over a connected, non-blocking client socket. Every wait for a silent peer lasts at
+// most 3 seconds, and a whole frame has a deadline on the injected clock, so a peer that
+// sends a byte now and then cannot hold the reading thread.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/clock.h"
+#include "remote/byte_stream.h"
+
+namespace varnholt {
+
+// A wait for a silent peer, and the time a frame of a few words and a short text may take.
+constexpr int kPeerWaitMs = 3000;
+constexpr uint64_t kFrameDeadlineMs = 10000;
+// The slowest steady rate a long body is allowed (bytes per second) beyond that deadline.
+constexpr uint64_t kSlowestBodyRate = 16 * 1024;
+
+class SocketSource final : public ByteSource {
+ public:
+  // Starts with a frame deadline of kFrameDeadlineMs from now.
+  SocketSource(int socket, const Clock& clock);
+  // Starts the deadline of the next frame.
+  void BeginFrame(uint64_t budget_ms = kFrameDeadlineMs);
+  bool Read(void* buffer, size_t size) override;
+  void ExpectBytes(size_t size) override;
+
+ private:
+  int socket_;
+  const Clock& clock_;
+  uint64_t deadline_ms_ = 0;
+};
+
+class SocketSink final : public ByteSink {
+ public:
+  explicit SocketSink(int socket) : socket_(socket) {}
+  bool Write(const void* data, size_t size) override;
+
+ private:
+  int socket_;
+};
+
+}  // namespace varnholt

@@ -1,0 +1,153 @@
+#include "remote/socket_stream.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <lzo/lzo1x.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+#include "platform/last_error.h"
+#include "remote/file_frame.h"
+#include "support/temp_folder.h"
+
+namespace varnholt {
+namespace {
+
+// Both ends of a real loopback TCP connection; the server end is non-blocking, as the
+// listener makes it.
+struct LoopbackPair {
+  LoopbackPair() {
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    listen(listener, 1);
+    client = socket(AF_INET, SOCK_STREAM, 0);
+    connect(client, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    server = accept(listener, nullptr, nullptr);
+    close(listener);
+    fcntl(server, F_SETFL, fcntl(server, F_GETFL) | O_NONBLOCK);
+  }
+  ~LoopbackPair() {
+    if (client >= 0) close(client);
+    close(server);
+  }
+  void Send(std::string_view bytes) const {
+    ASSERT_EQ(send(client, bytes.data(), bytes.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(bytes.size()));
+  }
+  int client = -1;
+  int server = -1;
+};
+
+// Every reading of the time moves it on by two seconds: a peer that sends one byte per
+// reading is a peer that sends one byte every two seconds.
+class SteppingClock final : public Clock {
+ public:
+  int64_t CalendarSeconds() const override { return 0; }
+  uint64_t MonotonicMs() const override { return 2000 * reads_++; }
+  uint64_t reads() const { return reads_.load(); }
+
+ private:
+  mutable std::atomic<uint64_t> reads_{0};
+};
+
+TEST(SocketStream, ReadsFramesFromARealConnection) {
+  LoopbackPair pair;
+  ManualClock clock;
+  std::string frames;
+  AppendWord(&frames, kRequestBase + 35);
+  AppendWord(&frames, 5);
+  frames.append("4,go", 5);
+  pair.Send(frames);
+  SocketSource source(pair.server, clock);
+  uint32_t code = 0;
+  std::string text;
+  ASSERT_TRUE(ReadRequestCode(source, &code));
+  EXPECT_EQ(code, kRequestBase + 35);
+  ASSERT_EQ(ReadRequestText(source, &text), FrameStatus::kOk);
+  EXPECT_EQ(text, "4,go");
+  // The peer hangs up in the middle of the next frame.
+  pair.Send(std::string("\x01\x00", 2));
+  close(pair.client);
+  pair.client = -1;
+  EXPECT_FALSE(ReadRequestCode(source, &code));
+  EXPECT_EQ(GetLastErrorCode(), kWsaConnectionReset);
+}
+
+TEST(SocketStream, FrameDeadlineHoldsEvenWhenBytesAreWaiting) {
+  LoopbackPair pair;
+  ManualClock clock;
+  SocketSource source(pair.server, clock);
+  pair.Send("abcdefgh");
+  clock.AdvanceMs(kFrameDeadlineMs);
+  uint32_t word = 0;
+  EXPECT_FALSE(ReadWord(source, &word));
+  EXPECT_EQ(GetLastErrorCode(), kWsaTimedOut);
+  source.BeginFrame();
+  ASSERT_TRUE(ReadWord(source, &word));
+  EXPECT_EQ(word, 0x64636261u);
+}
+
+TEST(SocketStream, SlowLorisPeerIsCutOffAtTheFrameDeadline) {
+  LoopbackPair pair;
+  SteppingClock clock;
+  std::atomic<bool> done{false};
+  std::string frame;
+  AppendWord(&frame, 256);
+  frame.append(256, 'x');
+  // One byte each time the reader looks at the clock, never ahead of it.
+  std::thread peer([&] {
+    uint64_t sent = 0;
+    while (!done && sent < frame.size()) {
+      if (clock.reads() > sent) {
+        pair.Send(frame.substr(sent, 1));
+        ++sent;
+      } else {
+        std::this_thread::yield();
+      }
+    }
+  });
+  SocketSource source(pair.server, clock);
+  std::string text;
+  EXPECT_EQ(ReadRequestText(source, &text), FrameStatus::kBroken);
+  EXPECT_EQ(GetLastErrorCode(), kWsaTimedOut);
+  done = true;
+  peer.join();
+  // Ten seconds at two seconds a reading: the reader gave up after a handful of bytes.
+  EXPECT_LE(clock.reads(), 8u);
+}
+
+TEST(SocketStream, FileTravelsOverLoopback) {
+  ASSERT_EQ(lzo_init(), LZO_E_OK);
+  LoopbackPair pair;
+  testing::TempFolder folder;
+  ManualClock clock;
+  EventLog log(folder.path(), clock);
+  std::string contents;
+  for (int i = 0; i < 20000; ++i) contents += "line " + std::to_string(i * 7919 % 1000) + "\n";
+  const std::string source_path = folder.Write("out/Maps.con", contents);
+  // The client end sends, the server end receives; the file is larger than the socket
+  // buffers, so both run at once.
+  std::thread sender([&] {
+    const int flags = fcntl(pair.client, F_GETFL);
+    fcntl(pair.client, F_SETFL, flags | O_NONBLOCK);
+    SocketSink sink(pair.client);
+    EXPECT_TRUE(SendFile(source_path, sink, "127.0.0.1", log));
+  });
+  SocketSource source(pair.server, clock);
+  EXPECT_TRUE(ReceiveFile(folder.Sub("in/Maps.con"), source, "127.0.0.1", log));
+  sender.join();
+  EXPECT_EQ(folder.Read("in/Maps.con"), contents);
+}
+
+}  // namespace
+}  // namespace varnholt
