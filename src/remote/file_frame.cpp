@@ -18,33 +18,67 @@ std::string FileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A heap block left uninitialised: the large buffers of a transfer are filled at once by
+// read() or the compressor, so zeroing them first would only cost time.
+struct Block {
+  std::unique_ptr<uint8_t[]> data;
+  size_t size = 0;
+};
+
+bool Allocate(Block* block, size_t size) {
+  block->data.reset(new (std::nothrow) uint8_t[size == 0 ? 1 : size]);
+  block->size = block->data ? size : 0;
+  if (!block->data) SetLastErrorCode(kErrorNotEnoughMemory);
+  return block->data != nullptr;
+}
+
 // Reads a whole file of at most kMaxFileFrameSize bytes. A larger file fails with 8, as
 // if its buffer could not be had.
-bool ReadFileForSending(const std::string& path, std::string* contents) {
+bool ReadFileForSending(const std::string& path, Block* contents) {
   ReadOnlyFile file;
   if (!file.Open(path, ReadOnlyFile::Folders::kRefuse)) return false;
   if (file.Size() > kMaxFileFrameSize) {
     SetLastErrorCode(kErrorNotEnoughMemory);
     return false;
   }
-  std::string data;
-  try {
-    data.resize(static_cast<size_t>(file.Size()));
-  } catch (const std::bad_alloc&) {
-    SetLastErrorCode(kErrorNotEnoughMemory);
-    return false;
-  }
+  if (!Allocate(contents, static_cast<size_t>(file.Size()))) return false;
   size_t got = 0;
-  if (!file.Read(data.data(), data.size(), &got)) return false;
-  data.resize(got);
-  *contents = std::move(data);
+  if (!file.Read(contents->data.get(), contents->size, &got)) return false;
+  contents->size = got;
   return true;
 }
 
 constexpr size_t kFrameHeaderSize = 12;
 
-void PutWord(char* at, uint32_t word) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<char>(word >> (8 * i));
+void PutWord(uint8_t* at, uint32_t word) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(word >> (8 * i));
+}
+
+// The frame of `size` (> 0) bytes: compressed straight into the frame, behind room for
+// its three words.
+bool EncodeInto(const uint8_t* contents, size_t size, Block* frame) {
+  if (size > kMaxFileFrameSize) {
+    SetLastErrorCode(kErrorNotEnoughMemory);
+    return false;
+  }
+  std::unique_ptr<uint8_t[]> work(new (std::nothrow) uint8_t[LZO1X_1_MEM_COMPRESS]);
+  if (!work) {
+    SetLastErrorCode(kErrorNotEnoughMemory);
+    return false;
+  }
+  if (!Allocate(frame, kFrameHeaderSize + WorstCaseCompressedSize(size))) return false;
+  uint8_t* data = frame->data.get() + kFrameHeaderSize;
+  lzo_uint written = 0;
+  const int rc = lzo1x_1_compress(contents, size, data, &written, work.get());
+  if (rc != LZO_E_OK || written > WorstCaseCompressedSize(size)) {
+    SetLastErrorCode(kErrorCannotComplete);
+    return false;
+  }
+  frame->size = kFrameHeaderSize + written;
+  PutWord(frame->data.get(), static_cast<uint32_t>(size));
+  PutWord(frame->data.get() + 4, static_cast<uint32_t>(written));
+  PutWord(frame->data.get() + 8, FrameChecksum(data, written));
+  return true;
 }
 
 }  // namespace
@@ -59,35 +93,11 @@ bool EncodeFileFrame(std::string_view contents, std::string* frame) {
     AppendWord(frame, 0);
     return true;
   }
-  if (contents.size() > kMaxFileFrameSize) {
-    SetLastErrorCode(kErrorNotEnoughMemory);
+  Block block;
+  if (!EncodeInto(reinterpret_cast<const uint8_t*>(contents.data()), contents.size(), &block)) {
     return false;
   }
-  // The data is compressed straight into the frame, behind room for its three words.
-  std::unique_ptr<uint8_t[]> work(new (std::nothrow) uint8_t[LZO1X_1_MEM_COMPRESS]);
-  try {
-    frame->resize(kFrameHeaderSize + WorstCaseCompressedSize(contents.size()));
-  } catch (const std::bad_alloc&) {
-    work.reset();
-  }
-  if (!work) {
-    frame->clear();
-    SetLastErrorCode(kErrorNotEnoughMemory);
-    return false;
-  }
-  auto* data = reinterpret_cast<uint8_t*>(frame->data()) + kFrameHeaderSize;
-  lzo_uint written = 0;
-  const int rc = lzo1x_1_compress(reinterpret_cast<const uint8_t*>(contents.data()),
-                                  contents.size(), data, &written, work.get());
-  if (rc != LZO_E_OK || written > WorstCaseCompressedSize(contents.size())) {
-    frame->clear();
-    SetLastErrorCode(kErrorCannotComplete);
-    return false;
-  }
-  frame->resize(kFrameHeaderSize + written);
-  PutWord(frame->data(), static_cast<uint32_t>(contents.size()));
-  PutWord(frame->data() + 4, static_cast<uint32_t>(written));
-  PutWord(frame->data() + 8, FrameChecksum(data, written));
+  frame->assign(reinterpret_cast<const char*>(block.data.get()), block.size);
   return true;
 }
 
@@ -151,18 +161,20 @@ FrameStatus ReadFileFrame(ByteSource& source, uint32_t max_size, std::string* co
 }
 
 bool SendFile(const std::string& path, ByteSink& sink, std::string_view peer, EventLog& log) {
-  std::string contents;
-  std::string frame;
+  Block contents;
+  Block frame;
   bool sent = false;
-  if (!ReadFileForSending(path, &contents) || !EncodeFileFrame(contents, &frame)) {
+  if (!ReadFileForSending(path, &contents) ||
+      (contents.size > 0 && !EncodeInto(contents.data.get(), contents.size, &frame))) {
     // The peer waits for a frame: tell it there is none instead of letting it time out.
     const uint32_t error = GetLastErrorCode();
     WriteWord(sink, kErrorMarker);
     SetLastErrorCode(error);
+  } else if (contents.size == 0) {
+    sent = WriteWord(sink, 0);
   } else {
-    contents.clear();
-    contents.shrink_to_fit();
-    sent = sink.Write(frame.data(), frame.size());
+    contents = Block();
+    sent = sink.Write(frame.data.get(), frame.size);
   }
   if (!sent) {
     const uint32_t error = GetLastErrorCode();
