@@ -19,6 +19,16 @@ bool LessUserName(const UserAccount& a, const UserAccount& b) {
                                       [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
 }
 
+// Compares every byte whatever the first difference, so the time a wrong password takes
+// says nothing about how much of it was right.
+bool SamePassword(std::string_view a, std::string_view b) {
+  unsigned char diff = a.size() == b.size() ? 0 : 1;
+  for (size_t i = 0; i < a.size(); ++i) {
+    diff |= static_cast<unsigned char>(a[i] ^ (i < b.size() ? b[i] : 0));
+  }
+  return diff == 0;
+}
+
 UserAccount* FindIn(std::vector<UserAccount>& accounts, std::string_view name) {
   for (UserAccount& account : accounts) {
     if (SameUserName(account.name, name)) return &account;
@@ -96,7 +106,7 @@ AuthResult UserAccounts::AuthenticateUser(
                            [&](const UserAccount& a) { return SameUserName(a.name, name); });
     if (it == accounts_.end()) return AuthResult::kUnknownUser;
     if (!it->active) return AuthResult::kInactive;
-    if (it->password != password) return AuthResult::kWrongPassword;
+    if (!SamePassword(it->password, password)) return AuthResult::kWrongPassword;
     if (it->rights == 0) return AuthResult::kNoRights;
     granted = it->rights;
   }
