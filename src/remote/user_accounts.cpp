@@ -275,4 +275,28 @@ void UserAccounts::SetAccounts(std::vector<UserAccount> accounts) {
   accounts_ = std::move(accounts);
 }
 
+bool UserAccounts::PutAccount(const UserAccount& account) {
+  std::lock_guard lock(mutex_);
+  if (UserAccount* existing = FindIn(accounts_, account.name)) {
+    const std::string name = existing->name;
+    *existing = account;
+    existing->name = name;
+    return false;
+  }
+  accounts_.push_back(account);
+  return true;
+}
+
+std::optional<UserAccount> UserAccounts::RemoveAccount(std::string_view name) {
+  std::lock_guard lock(mutex_);
+  for (auto it = accounts_.begin(); it != accounts_.end(); ++it) {
+    if (SameUserName(it->name, name)) {
+      UserAccount removed = std::move(*it);
+      accounts_.erase(it);
+      return removed;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace varnholt

@@ -83,6 +83,11 @@ class UserAccounts {
   std::optional<UserAccount> FindAccount(std::string_view name) const;
   // Replaces the list (the Users page's edits).
   void SetAccounts(std::vector<UserAccount> accounts);
+  // Updates the account of that name (the name keeps its spelling) or adds it at the end;
+  // true when it was added.
+  bool PutAccount(const UserAccount& account);
+  // Removes the account of that name and returns it.
+  std::optional<UserAccount> RemoveAccount(std::string_view name);
 
  private:
   bool SaveAccounts(const std::string& path, const std::vector<UserAccount>& accounts);
