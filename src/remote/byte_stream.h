@@ -15,8 +15,8 @@ class ByteSource {
   // Reads exactly `size` bytes; false with the last error (10054 when the stream ended,
   // 10060 when the peer was too slow).
   virtual bool Read(void* buffer, size_t size) = 0;
-  // Told before a long body is read, so a source with a deadline can grant the time a
-  // steady peer needs for `size` more bytes.
+  // Told before a long body is read, so a source with a deadline can grant more time as
+  // the body's `size` bytes arrive at a steady pace (and none to a peer that trickles).
   virtual void ExpectBytes(size_t /*size*/) {}
 };
 

@@ -13,10 +13,14 @@ SocketSource::SocketSource(int socket, const Clock& clock) : socket_(socket), cl
 
 void SocketSource::BeginFrame(uint64_t budget_ms) {
   deadline_ms_ = clock_.MonotonicMs() + budget_ms;
+  body_expected_ = 0;
+  body_received_ = 0;
 }
 
 void SocketSource::ExpectBytes(size_t size) {
-  deadline_ms_ += static_cast<uint64_t>(size) * 1000 / kSlowestBodyRate;
+  body_base_ms_ = deadline_ms_;
+  body_expected_ = size;
+  body_received_ = 0;
 }
 
 bool SocketSource::Read(void* buffer, size_t size) {
@@ -33,6 +37,10 @@ bool SocketSource::Read(void* buffer, size_t size) {
     const long n = ReceiveSome(socket_, p + got, size - got);
     if (n > 0) {
       got += static_cast<size_t>(n);
+      if (body_expected_ > 0) {
+        body_received_ = std::min(body_expected_, body_received_ + static_cast<uint64_t>(n));
+        deadline_ms_ = body_base_ms_ + body_received_ * 1000 / kSlowestBodyRate;
+      }
       continue;
     }
     if (n == 0) {

@@ -13,7 +13,9 @@ namespace varnholt {
 // A wait for a silent peer, and the time a frame of a few words and a short text may take.
 constexpr int kPeerWaitMs = 3000;
 constexpr uint64_t kFrameDeadlineMs = 10000;
-// The slowest steady rate a long body is allowed (bytes per second) beyond that deadline.
+// A long body earns more time only as its bytes arrive, at this rate (bytes per second): a
+// peer that keeps up at least this pace is never cut off, one that trickles is cut off
+// about kFrameDeadlineMs after the frame began, whatever length it announced.
 constexpr uint64_t kSlowestBodyRate = 16 * 1024;
 
 class SocketSource final : public ByteSource {
@@ -29,6 +31,11 @@ class SocketSource final : public ByteSource {
   int socket_;
   const Clock& clock_;
   uint64_t deadline_ms_ = 0;
+  // The body announced by ExpectBytes: the deadline when it began, its length and what of
+  // it has arrived.
+  uint64_t body_base_ms_ = 0;
+  uint64_t body_expected_ = 0;
+  uint64_t body_received_ = 0;
 };
 
 class SocketSink final : public ByteSink {

@@ -97,33 +97,63 @@ TEST(SocketStream, FrameDeadlineHoldsEvenWhenBytesAreWaiting) {
   EXPECT_EQ(word, 0x64636261u);
 }
 
+// Sends `head` at once, then the rest of `frame` one byte each time the reader looks at the
+// clock, never ahead of it.
+class TricklingPeer {
+ public:
+  TricklingPeer(const LoopbackPair& pair, const SteppingClock& clock, std::string frame,
+                size_t head)
+      : thread_([&pair, &clock, frame = std::move(frame), head, this] {
+          if (head > 0) pair.Send(frame.substr(0, head));
+          uint64_t sent = head;
+          while (!done_ && sent < frame.size()) {
+            if (clock.reads() + head > sent) {
+              pair.Send(frame.substr(sent, 1));
+              ++sent;
+            } else {
+              std::this_thread::yield();
+            }
+          }
+        }) {}
+  ~TricklingPeer() {
+    done_ = true;
+    thread_.join();
+  }
+
+ private:
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
 TEST(SocketStream, SlowLorisPeerIsCutOffAtTheFrameDeadline) {
   LoopbackPair pair;
   SteppingClock clock;
-  std::atomic<bool> done{false};
   std::string frame;
   AppendWord(&frame, 256);
   frame.append(256, 'x');
-  // One byte each time the reader looks at the clock, never ahead of it.
-  std::thread peer([&] {
-    uint64_t sent = 0;
-    while (!done && sent < frame.size()) {
-      if (clock.reads() > sent) {
-        pair.Send(frame.substr(sent, 1));
-        ++sent;
-      } else {
-        std::this_thread::yield();
-      }
-    }
-  });
+  TricklingPeer peer(pair, clock, frame, 0);
   SocketSource source(pair.server, clock);
   std::string text;
   EXPECT_EQ(ReadRequestText(source, &text), FrameStatus::kBroken);
   EXPECT_EQ(GetLastErrorCode(), kWsaTimedOut);
-  done = true;
-  peer.join();
   // Ten seconds at two seconds a reading: the reader gave up after a handful of bytes.
   EXPECT_LE(clock.reads(), 8u);
+}
+
+TEST(SocketStream, LongAnnouncedFileEarnsNoTimeForATrickle) {
+  LoopbackPair pair;
+  SteppingClock clock;
+  std::string frame;
+  AppendWord(&frame, 100000);
+  AppendWord(&frame, 100000);
+  AppendWord(&frame, 1);
+  frame.append(100000, 'y');
+  TricklingPeer peer(pair, clock, frame, 12);
+  SocketSource source(pair.server, clock);
+  std::string contents;
+  EXPECT_EQ(ReadFileFrame(source, kMaxFileFrameSize, &contents), FrameStatus::kBroken);
+  EXPECT_EQ(GetLastErrorCode(), kWsaTimedOut);
+  EXPECT_LE(clock.reads(), 10u);
 }
 
 TEST(SocketStream, FileTravelsOverLoopback) {
