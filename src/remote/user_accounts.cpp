@@ -163,6 +163,12 @@ bool UserAccounts::MergeUserList(const std::string& path, const ClientIdentity& 
   const char* address = client.address.c_str();
   std::lock_guard file_lock(file_mutex_);
   std::vector<UserAccount> snapshot;
+  // Log lines wait until the table is released: the table lock is never held across I/O.
+  struct Note {
+    int level;
+    std::string line;
+  };
+  std::vector<Note> notes;
   {
     std::lock_guard lock(mutex_);
     std::vector<std::string> received;
@@ -174,24 +180,25 @@ bool UserAccounts::MergeUserList(const std::string& path, const ClientIdentity& 
       if (!DecodeUserAccessRecord(record, &line, &plain)) continue;
       received.push_back(line.name);
       if (!IsRightsSubset(client.rights, line.rights)) {
-        log_.LogMessage(
-            kSoundWarning,
-            "SECURITY ALERT! User %s at %s attempted to grant access they don't have to account "
-            "%s!",
-            user, address, line.name.c_str());
+        notes.push_back({kSoundWarning, FormatText(kMaxMessageText,
+                                                   "SECURITY ALERT! User %s at %s attempted to "
+                                                   "grant access they don't have to account %s!",
+                                                   user, address, line.name.c_str())});
         continue;
       }
       UserAccount* account = FindIn(accounts_, line.name);
       if (account == nullptr) {
         accounts_.push_back(UserAccount{line.name, {}, {}, line.rights, false});
         account = &accounts_.back();
-        log_.LogMessage(kSoundNone, "User %s at %s added user account %s.", user, address,
-                        line.name.c_str());
+        notes.push_back(
+            {kSoundNone, FormatText(kMaxMessageText, "User %s at %s added user account %s.", user,
+                                    address, line.name.c_str())});
       } else if (!IsRightsSubset(client.rights, account->rights)) {
-        log_.LogMessage(kSoundWarning,
-                        "SECURITY ALERT! User %s at %s attempted to update a user account %s "
-                        "that has greater access!",
-                        user, address, line.name.c_str());
+        notes.push_back({kSoundWarning, FormatText(kMaxMessageText,
+                                                   "SECURITY ALERT! User %s at %s attempted to "
+                                                   "update a user account %s that has greater "
+                                                   "access!",
+                                                   user, address, line.name.c_str())});
         continue;
       } else {
         account->rights = line.rights;
@@ -209,13 +216,15 @@ bool UserAccounts::MergeUserList(const std::string& path, const ClientIdentity& 
         ++it;
         continue;
       }
-      log_.LogMessage(kSoundNone, "User %s at %s deleted user account %s.", user, address,
-                      it->name.c_str());
+      notes.push_back(
+          {kSoundNone, FormatText(kMaxMessageText, "User %s at %s deleted user account %s.", user,
+                                  address, it->name.c_str())});
       it = accounts_.erase(it);
     }
     std::stable_sort(accounts_.begin(), accounts_.end(), LessUserName);
     snapshot = accounts_;
   }
+  for (const Note& note : notes) log_.LogMessage(note.level, "%s", note.line.c_str());
   if (!SaveAccounts(settings_path_, snapshot)) {
     const uint32_t error = GetLastErrorCode();
     log_.LogMessage(kSoundNone, "Couldn't save the user access file! %s", ErrorText(error));
