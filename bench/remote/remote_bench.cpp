@@ -130,7 +130,7 @@ void BM_SendFileOverLoopback(benchmark::State& state) {
     while (recv(link.receiver, buffer.data(), buffer.size(), 0) > 0) {
     }
   });
-  SocketSink sink(link.sender);
+  SocketSink sink(link.sender, clock);
   for (auto _ : state) {
     if (!SendFile(path, sink, "127.0.0.1", log)) {
       state.SkipWithError("SendFile failed");

@@ -61,15 +61,23 @@ bool SocketSource::Read(void* buffer, size_t size) {
 
 bool SocketSink::Write(const void* data, size_t size) {
   const auto* p = static_cast<const uint8_t*>(data);
+  const uint64_t start = clock_.MonotonicMs();
   size_t sent = 0;
   while (sent < size) {
+    const uint64_t now = clock_.MonotonicMs();
+    const uint64_t deadline = start + kFrameDeadlineMs + sent * 1000 / kSlowestBodyRate;
+    if (now >= deadline) {
+      SetLastErrorCode(kWsaTimedOut);
+      return false;
+    }
     const long n = SendSome(socket_, p + sent, size - sent);
     if (n > 0) {
       sent += static_cast<size_t>(n);
       continue;
     }
     if (n < 0 && GetLastErrorCode() != kWsaWouldBlock) return false;
-    const WaitResult result = WaitWritable(socket_, kPeerWaitMs);
+    const auto wait = static_cast<int>(std::min<uint64_t>(kPeerWaitMs, deadline - now));
+    const WaitResult result = WaitWritable(socket_, wait);
     if (result == WaitResult::kTimedOut) {
       SetLastErrorCode(kWsaTimedOut);
       return false;

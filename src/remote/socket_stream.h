@@ -1,6 +1,6 @@
 // Frames over a connected, non-blocking client socket. Every wait for a silent peer lasts at
 // most 3 seconds, and a whole frame has a deadline on the injected clock, so a peer that
-// sends a byte now and then cannot hold the reading thread.
+// sends (or reads) a byte now and then cannot hold the thread that serves it.
 #pragma once
 
 #include <cstdint>
@@ -38,13 +38,18 @@ class SocketSource final : public ByteSource {
   uint64_t body_received_ = 0;
 };
 
+// Writes with the same rules turned round: each wait for room lasts at most 3 seconds, and
+// a write must be done kFrameDeadlineMs after it began plus the time its bytes take at
+// kSlowestBodyRate as they go out, so a client that reads a byte now and then cannot hold
+// the sending thread either.
 class SocketSink final : public ByteSink {
  public:
-  explicit SocketSink(int socket) : socket_(socket) {}
+  SocketSink(int socket, const Clock& clock) : socket_(socket), clock_(clock) {}
   bool Write(const void* data, size_t size) override;
 
  private:
   int socket_;
+  const Clock& clock_;
 };
 
 }  // namespace varnholt

@@ -156,6 +156,36 @@ TEST(SocketStream, LongAnnouncedFileEarnsNoTimeForATrickle) {
   EXPECT_LE(clock.reads(), 10u);
 }
 
+TEST(SocketStream, SlowReaderIsCutOffWhileSending) {
+  LoopbackPair pair;
+  // Small buffers on both sides, so the sender can run only a little ahead of the reader.
+  const int small = 16 * 1024;
+  setsockopt(pair.server, SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+  setsockopt(pair.client, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+  ManualClock clock;
+  const std::string data(8 << 20, 'd');
+  std::atomic<size_t> received{0};
+  // The reader reads its first 64 KiB at once and then, for the clock, takes forever.
+  std::thread reader([&] {
+    std::string buffer(4096, '\0');
+    bool late = false;
+    long n = 0;
+    while ((n = recv(pair.client, buffer.data(), buffer.size(), 0)) > 0) {
+      received += static_cast<size_t>(n);
+      if (!late && received >= 64 * 1024) {
+        clock.AdvanceSeconds(1000);
+        late = true;
+      }
+    }
+  });
+  SocketSink sink(pair.server, clock);
+  EXPECT_FALSE(sink.Write(data.data(), data.size()));
+  EXPECT_EQ(GetLastErrorCode(), kWsaTimedOut);
+  shutdown(pair.server, SHUT_WR);
+  reader.join();
+  EXPECT_LT(received.load(), data.size());
+}
+
 TEST(SocketStream, FileTravelsOverLoopback) {
   ASSERT_EQ(lzo_init(), LZO_E_OK);
   LoopbackPair pair;
@@ -170,7 +200,7 @@ TEST(SocketStream, FileTravelsOverLoopback) {
   std::thread sender([&] {
     const int flags = fcntl(pair.client, F_GETFL);
     fcntl(pair.client, F_SETFL, flags | O_NONBLOCK);
-    SocketSink sink(pair.client);
+    SocketSink sink(pair.client, clock);
     EXPECT_TRUE(SendFile(source_path, sink, "127.0.0.1", log));
   });
   SocketSource source(pair.server, clock);
