@@ -201,7 +201,7 @@ void BM_ReceiveFileOverLoopback(benchmark::State& state) {
       }
     });
     SocketSource source(link.sender, clock);
-    const bool ok = ReceiveFile(target, source, "127.0.0.1", log);
+    const bool ok = ReceiveFile(target, source, "127.0.0.1", log, kMaxFileFrameSize);
     client.join();
     if (!ok) {
       state.SkipWithError("ReceiveFile failed");

@@ -15,8 +15,11 @@
 
 namespace varnholt {
 
-// Largest file this program sends or accepts; its own files are far smaller.
+// Largest file this program sends; its own files are far smaller.
 constexpr uint32_t kMaxFileFrameSize = 64u * 1024u * 1024u;
+// Largest file a client may upload unless the caller names a smaller limit for the file at
+// hand. It also bounds what a refused upload makes the reader drain.
+constexpr uint32_t kMaxReceivedFileSize = 16u * 1024u * 1024u;
 
 // What LZO1X-1 may make of n incompressible bytes.
 constexpr size_t WorstCaseCompressedSize(size_t n) {
@@ -48,6 +51,6 @@ bool SendFile(const std::string& path, ByteSink& sink, std::string_view peer, Ev
 // peer at ADDRESS! reason". `*in_step`, when given, tells whether the stream may still be
 // read (false: close the connection).
 bool ReceiveFile(const std::string& path, ByteSource& source, std::string_view peer, EventLog& log,
-                 uint32_t max_size = kMaxFileFrameSize, bool* in_step = nullptr);
+                 uint32_t max_size = kMaxReceivedFileSize, bool* in_step = nullptr);
 
 }  // namespace varnholt
