@@ -115,17 +115,18 @@ TEST_F(UserAccountsTest, MergeKeepsHiddenAccountsAndRefusesRaisedRights) {
   // The client's list: its own account with a new password, a new account it may create,
   // one granting the Players page it lacks; the admin account it never saw is absent.
   const std::string received = WriteList("in.con", {{"mapper", "new", "", 0x41, true},
-                                                    {"helper", "h", "", 0x40, true},
+                                                    {"mapmaker", "h", "", 0x40, true},
                                                     {"sneaky", "s", "", 0x80, true}});
   ASSERT_TRUE(accounts_.MergeUserList(received, client));
   auto list = accounts_.Accounts();
   ASSERT_EQ(list.size(), 3u);
   EXPECT_EQ(list[0].name, "admin");
-  EXPECT_EQ(list[1].name, "helper");
+  EXPECT_EQ(list[1].name, "mapmaker");
   EXPECT_EQ(list[2].name, "mapper");
   EXPECT_EQ(list[2].password, "new");
   const std::string log = Log();
-  EXPECT_NE(log.find("User mapper at 10.0.0.9:4000 added user account helper."), std::string::npos);
+  EXPECT_NE(log.find("User mapper at 10.0.0.9:4000 added user account mapmaker."),
+            std::string::npos);
   EXPECT_NE(log.find("SECURITY ALERT! User mapper at 10.0.0.9:4000 attempted to grant access "
                      "they don't have to account sneaky!"),
             std::string::npos);
