@@ -14,6 +14,8 @@ enum NotifyCode : uint32_t {
   kNotifyServerCrashed = 0xBEEF0006,
   kNotifyServerHung = 0xBEEF0007,
   kNotifyServerPopup = 0xBEEF0008,
+  kNotifyAlreadyRunning = 0xBEEF0009,
+  kNotifyAlreadyStopped = 0xBEEF000A,
   kNotifySettingsChanged = 0xBEEF000B,
   kNotifyRotationChanged = 0xBEEF000C,
   kNotifyBanListChanged = 0xBEEF000D,
@@ -42,9 +44,18 @@ enum NotifyCode : uint32_t {
   kNotifyChatSent = 0xBEEF0024,
   kNotifyServerMessageSent = 0xBEEF0025,
   kNotifyChatLine = 0xBEEF0026,
+  kNotifyAutoBannedWords = 0xBEEF0027,
+  kNotifyAutoKickedWord = 0xBEEF0028,
+  kNotifyAutoBannedMinusScore = 0xBEEF0029,
+  kNotifyAutoKickedMinusScore = 0xBEEF002A,
+  kNotifyAutoKickedPing = 0xBEEF002B,
   kNotifyPlayerNameBanned = 0xBEEF002C,
   kNotifyScreenshotRequested = 0xBEEF002D,
+  kNotifyKeepAlive = 0xBEEF002E,
 };
+
+constexpr uint32_t kNotifyFirst = kNotifyFailed;
+constexpr uint32_t kNotifyLast = kNotifyKeepAlive;
 
 // Command codes: 0xB00B0000 + n.
 constexpr uint32_t kCommandBase = 0xB00B0000;

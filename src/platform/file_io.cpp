@@ -94,6 +94,12 @@ bool TempFileWriter::Create(const std::string& target) {
   return true;
 }
 
+bool TempFileWriter::RestrictToOwner() {
+  if (fd_ < 0) return SetLastErrorFromErrno(EBADF);
+  if (fchmod(fd_, S_IRUSR | S_IWUSR) != 0) return SetLastErrorFromErrno(errno);
+  return true;
+}
+
 bool TempFileWriter::Write(const void* data, size_t size) {
   if (fd_ < 0) return SetLastErrorFromErrno(EBADF);
   const char* p = static_cast<const char*>(data);

@@ -55,6 +55,9 @@ class TempFileWriter {
   // `target`, with the target's permissions when it exists (else readable by all, writable
   // by its owner). False with the mapped errno.
   [[nodiscard]] bool Create(const std::string& target);
+  // Makes the file in progress readable and writable by its owner only (files that hold
+  // secrets); false with the mapped errno.
+  [[nodiscard]] bool RestrictToOwner();
   // Appends all the bytes; false with the mapped errno.
   [[nodiscard]] bool Write(const void* data, size_t size);
   // Flushes the data to disk and renames the temporary file over the target. On failure the
