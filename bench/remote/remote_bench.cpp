@@ -27,6 +27,7 @@
 #include "remote/file_frame.h"
 #include "remote/socket_stream.h"
 #include "support/file_text.h"
+#include "support/free_port.h"
 
 namespace varnholt {
 namespace {
@@ -93,52 +94,27 @@ const char* KindName(int64_t kind) {
   return kind == 0 ? "text" : "incompressible";
 }
 
-// A loopback connection: `sender` is non-blocking like a client socket of the listener.
-struct Loopback {
-  Loopback() {
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
-    listen(listener, 1);
-    receiver = socket(AF_INET, SOCK_STREAM, 0);
-    connect(receiver, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    sender = accept(listener, nullptr, nullptr);
-    close(listener);
-    fcntl(sender, F_SETFL, fcntl(sender, F_GETFL) | O_NONBLOCK);
-  }
-  ~Loopback() {
-    close(sender);
-    close(receiver);
-  }
-  int sender = -1;
-  int receiver = -1;
-};
-
 void BM_SendFileOverLoopback(benchmark::State& state) {
   lzo_init();
   const Files& files = SharedFiles();
   const std::string path = files.Path(state.range(0));
   ManualClock clock;
   EventLog log(files.folder(), clock);
-  Loopback link;
+  testing::LoopbackPair link;
   // The client side drains whatever comes.
   std::thread client([&] {
     std::string buffer(1 << 20, '\0');
-    while (recv(link.receiver, buffer.data(), buffer.size(), 0) > 0) {
+    while (recv(link.client, buffer.data(), buffer.size(), 0) > 0) {
     }
   });
-  SocketSink sink(link.sender, clock);
+  SocketSink sink(link.server, clock);
   for (auto _ : state) {
     if (!SendFile(path, sink, "127.0.0.1", log)) {
       state.SkipWithError("SendFile failed");
       break;
     }
   }
-  shutdown(link.sender, SHUT_WR);
+  shutdown(link.server, SHUT_WR);
   client.join();
   state.SetBytesProcessed(static_cast<int64_t>(kFileSize) * state.iterations());
   state.SetLabel(KindName(state.range(0)));
@@ -192,16 +168,16 @@ void BM_ReceiveFileOverLoopback(benchmark::State& state) {
   EventLog log(files.folder(), clock);
   const std::string target = files.folder() + "/received.bin";
   for (auto _ : state) {
-    Loopback link;
+    testing::LoopbackPair link;
     std::thread client([&] {
       size_t sent = 0;
       while (sent < frame.size()) {
-        const ssize_t n = send(link.receiver, frame.data() + sent, frame.size() - sent, 0);
+        const ssize_t n = send(link.client, frame.data() + sent, frame.size() - sent, 0);
         if (n <= 0) break;
         sent += static_cast<size_t>(n);
       }
     });
-    SocketSource source(link.sender, clock);
+    SocketSource source(link.server, clock);
     const bool ok = ReceiveFile(target, source, "127.0.0.1", log, kMaxFileFrameSize);
     client.join();
     if (!ok) {

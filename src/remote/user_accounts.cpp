@@ -4,19 +4,28 @@
 #include <filesystem>
 
 #include "log/error_text.h"
+#include "platform/ascii_text.h"
 #include "platform/last_error.h"
 #include "remote/account_fields.h"
 
 namespace varnholt {
 namespace {
 
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+bool LessUserName(const UserAccount& a, const UserAccount& b) {
+  return CompareNoCase(a.name, b.name) < 0;
 }
 
-bool LessUserName(const UserAccount& a, const UserAccount& b) {
-  return std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
-                                      [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
+// Reads the accounts file, logging why it could not be read.
+bool ReadUserAccessFileLogged(EventLog& log, const std::string& path, std::string* text) {
+  bool opened = false;
+  if (ReadUserAccessFile(path, text, &opened)) return true;
+  const uint32_t error = GetLastErrorCode();
+  log.LogMessage(
+      kSoundNone,
+      opened ? "Couldn't read user access file! %s" : "Couldn't open user access file! %s",
+      ErrorText(error));
+  SetLastErrorCode(error);
+  return false;
 }
 
 // Compares every byte whatever the first difference, so the time a wrong password takes
@@ -45,11 +54,7 @@ bool SamePath(const std::string& a, const std::string& b) {
 }  // namespace
 
 bool SameUserName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
+  return EqualsNoCase(a, b);
 }
 
 UserAccounts::UserAccounts(std::string settings_path, EventLog& log)
@@ -57,16 +62,7 @@ UserAccounts::UserAccounts(std::string settings_path, EventLog& log)
 
 bool UserAccounts::LoadUserList(const std::string& path) {
   std::string text;
-  bool opened = false;
-  if (!ReadUserAccessFile(path, &text, &opened)) {
-    const uint32_t error = GetLastErrorCode();
-    log_.LogMessage(
-        kSoundNone,
-        opened ? "Couldn't read user access file! %s" : "Couldn't open user access file! %s",
-        ErrorText(error));
-    SetLastErrorCode(error);
-    return false;
-  }
+  if (!ReadUserAccessFileLogged(log_, path, &text)) return false;
   bool plain = false;
   std::vector<UserAccount> accounts = ParseUserAccessText(text, &plain);
   std::lock_guard file_lock(file_mutex_);
@@ -123,16 +119,7 @@ bool UserAccounts::ExportUserListForClient(const std::string& path, const Client
     return false;
   }
   std::string text;
-  bool opened = false;
-  if (!ReadUserAccessFile(settings_path_, &text, &opened)) {
-    const uint32_t error = GetLastErrorCode();
-    log_.LogMessage(
-        kSoundNone,
-        opened ? "Couldn't read user access file! %s" : "Couldn't open user access file! %s",
-        ErrorText(error));
-    SetLastErrorCode(error);
-    return false;
-  }
+  if (!ReadUserAccessFileLogged(log_, settings_path_, &text)) return false;
   std::string copy;
   for (std::string_view word : UserAccessWords(text)) {
     UserAccessRecord record;
@@ -149,16 +136,7 @@ bool UserAccounts::ExportUserListForClient(const std::string& path, const Client
 
 bool UserAccounts::MergeUserList(const std::string& path, const ClientIdentity& client) {
   std::string text;
-  bool opened = false;
-  if (!ReadUserAccessFile(path, &text, &opened)) {
-    const uint32_t error = GetLastErrorCode();
-    log_.LogMessage(
-        kSoundNone,
-        opened ? "Couldn't read user access file! %s" : "Couldn't open user access file! %s",
-        ErrorText(error));
-    SetLastErrorCode(error);
-    return false;
-  }
+  if (!ReadUserAccessFileLogged(log_, path, &text)) return false;
   const char* user = client.user.c_str();
   const char* address = client.address.c_str();
   std::lock_guard file_lock(file_mutex_);

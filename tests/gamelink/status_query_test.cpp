@@ -15,6 +15,7 @@
 #include "platform/last_error.h"
 #include "settings/setting_def.h"
 #include "support/child_process.h"
+#include "support/free_port.h"
 
 namespace varnholt::testing {
 namespace {
@@ -24,16 +25,7 @@ class StatusQueryTest : public GameLinkTest {};
 // A UDP port on loopback that takes datagrams and never answers, held while it lives.
 class SilentPort {
  public:
-  SilentPort() {
-    fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t length = sizeof a;
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length);
-    port_ = ntohs(a.sin_port);
-  }
+  SilentPort() { fd_ = BindLoopback(SOCK_DGRAM, &port_); }
   ~SilentPort() { close(fd_); }
   uint16_t port() const { return port_; }
 

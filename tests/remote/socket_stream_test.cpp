@@ -13,40 +13,17 @@
 
 #include "platform/last_error.h"
 #include "remote/file_frame.h"
+#include "support/free_port.h"
 #include "support/temp_folder.h"
 
 namespace varnholt {
 namespace {
 
-// Both ends of a real loopback TCP connection; the server end is non-blocking, as the
-// listener makes it.
-struct LoopbackPair {
-  LoopbackPair() {
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
-    listen(listener, 1);
-    client = socket(AF_INET, SOCK_STREAM, 0);
-    connect(client, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    server = accept(listener, nullptr, nullptr);
-    close(listener);
-    fcntl(server, F_SETFL, fcntl(server, F_GETFL) | O_NONBLOCK);
-  }
-  ~LoopbackPair() {
-    if (client >= 0) close(client);
-    close(server);
-  }
-  void Send(std::string_view bytes) const {
-    ASSERT_EQ(send(client, bytes.data(), bytes.size(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(bytes.size()));
-  }
-  int client = -1;
-  int server = -1;
-};
+// Sends all of `bytes` from the client end.
+void Send(const testing::LoopbackPair& pair, std::string_view bytes) {
+  ASSERT_EQ(send(pair.client, bytes.data(), bytes.size(), MSG_NOSIGNAL),
+            static_cast<ssize_t>(bytes.size()));
+}
 
 // Every reading of the time moves it on by two seconds: a peer that sends one byte per
 // reading is a peer that sends one byte every two seconds.
@@ -62,13 +39,13 @@ class SteppingClock final : public Clock {
 };
 
 TEST(SocketStream, ReadsFramesFromARealConnection) {
-  LoopbackPair pair;
+  testing::LoopbackPair pair;
   ManualClock clock;
   std::string frames;
   AppendWord(&frames, kRequestBase + 35);
   AppendWord(&frames, 5);
   frames.append("4,go", 5);
-  pair.Send(frames);
+  Send(pair, frames);
   SocketSource source(pair.server, clock);
   uint32_t code = 0;
   std::string text;
@@ -77,7 +54,7 @@ TEST(SocketStream, ReadsFramesFromARealConnection) {
   ASSERT_EQ(ReadRequestText(source, &text), FrameStatus::kOk);
   EXPECT_EQ(text, "4,go");
   // The peer hangs up in the middle of the next frame.
-  pair.Send(std::string("\x01\x00", 2));
+  Send(pair, std::string("\x01\x00", 2));
   close(pair.client);
   pair.client = -1;
   EXPECT_FALSE(ReadRequestCode(source, &code));
@@ -85,10 +62,10 @@ TEST(SocketStream, ReadsFramesFromARealConnection) {
 }
 
 TEST(SocketStream, FrameDeadlineHoldsEvenWhenBytesAreWaiting) {
-  LoopbackPair pair;
+  testing::LoopbackPair pair;
   ManualClock clock;
   SocketSource source(pair.server, clock);
-  pair.Send("abcdefgh");
+  Send(pair, "abcdefgh");
   clock.AdvanceMs(kFrameDeadlineMs);
   uint32_t word = 0;
   EXPECT_FALSE(ReadWord(source, &word));
@@ -102,14 +79,14 @@ TEST(SocketStream, FrameDeadlineHoldsEvenWhenBytesAreWaiting) {
 // clock, never ahead of it.
 class TricklingPeer {
  public:
-  TricklingPeer(const LoopbackPair& pair, const SteppingClock& clock, std::string frame,
+  TricklingPeer(const testing::LoopbackPair& pair, const SteppingClock& clock, std::string frame,
                 size_t head)
       : thread_([&pair, &clock, frame = std::move(frame), head, this] {
-          if (head > 0) pair.Send(frame.substr(0, head));
+          if (head > 0) Send(pair, frame.substr(0, head));
           uint64_t sent = head;
           while (!done_ && sent < frame.size()) {
             if (clock.reads() + head > sent) {
-              pair.Send(frame.substr(sent, 1));
+              Send(pair, frame.substr(sent, 1));
               ++sent;
             } else {
               std::this_thread::yield();
@@ -127,7 +104,7 @@ class TricklingPeer {
 };
 
 TEST(SocketStream, SlowLorisPeerIsCutOffAtTheFrameDeadline) {
-  LoopbackPair pair;
+  testing::LoopbackPair pair;
   SteppingClock clock;
   std::string frame;
   AppendWord(&frame, 256);
@@ -142,7 +119,7 @@ TEST(SocketStream, SlowLorisPeerIsCutOffAtTheFrameDeadline) {
 }
 
 TEST(SocketStream, LongAnnouncedFileEarnsNoTimeForATrickle) {
-  LoopbackPair pair;
+  testing::LoopbackPair pair;
   SteppingClock clock;
   std::string frame;
   AppendWord(&frame, 100000);
@@ -158,7 +135,7 @@ TEST(SocketStream, LongAnnouncedFileEarnsNoTimeForATrickle) {
 }
 
 TEST(SocketStream, SlowReaderIsCutOffWhileSending) {
-  LoopbackPair pair;
+  testing::LoopbackPair pair;
   // Small buffers on both sides, so the sender can run only a little ahead of the reader.
   const int small = 16 * 1024;
   setsockopt(pair.server, SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
@@ -189,7 +166,7 @@ TEST(SocketStream, SlowReaderIsCutOffWhileSending) {
 
 TEST(SocketStream, FileTravelsOverLoopback) {
   ASSERT_EQ(lzo_init(), LZO_E_OK);
-  LoopbackPair pair;
+  testing::LoopbackPair pair;
   testing::TempFolder folder;
   ManualClock clock;
   EventLog log(folder.path(), clock);
