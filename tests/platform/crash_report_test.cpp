@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "support/temp_folder.h"
@@ -15,21 +16,30 @@
 namespace varnholt {
 namespace {
 
-TEST(CrashReportTest, FatalSignalWritesTheReportAndExitsWithOne) {
-  testing::TempFolder tmp;
-  std::string log_path = tmp.Sub("Varnholt.log");
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
+// Runs `body` in a child process and gives its exit code; a child ended by a signal, which
+// means no report was written, fails the test.
+int ExitCodeOfChild(const std::function<void()>& body) {
+  const pid_t child = fork();
   if (child == 0) {
-    CrashReportConfig config{log_path, "Ashfront Varnholt v2.0 beta 4g", "help@example.org"};
-    InstallCrashReport(config);
-    raise(SIGSEGV);
+    body();
     _exit(0);
   }
   int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(CrashReportTest, FatalSignalWritesTheReportAndExitsWithOne) {
+  testing::TempFolder tmp;
+  std::string log_path = tmp.Sub("Varnholt.log");
+  EXPECT_EQ(
+      ExitCodeOfChild([&] {
+        CrashReportConfig config{log_path, "Ashfront Varnholt v2.0 beta 4g", "help@example.org"};
+        InstallCrashReport(config);
+        raise(SIGSEGV);
+      }),
+      1);
   std::string log = tmp.Read("Varnholt.log");
   std::string dashes(87, '-');
   EXPECT_NE(log.find(" : " + dashes + "\r\n"), std::string::npos);
@@ -46,20 +56,14 @@ TEST(CrashReportTest, WithTheEventLogOffTheReportGoesToStandardErrorOnly) {
   testing::TempFolder tmp;
   std::string log_path = tmp.Sub("Varnholt.log");
   std::string stderr_path = tmp.Sub("stderr.txt");
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    int fd = open(stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(fd, STDERR_FILENO);
-    InstallCrashReport({log_path, "Ashfront Varnholt v2.0 beta 4g", "help@example.org"});
-    SetCrashReportToLog(false);
-    raise(SIGSEGV);
-    _exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(ExitCodeOfChild([&] {
+              int fd = open(stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+              dup2(fd, STDERR_FILENO);
+              InstallCrashReport({log_path, "Ashfront Varnholt v2.0 beta 4g", "help@example.org"});
+              SetCrashReportToLog(false);
+              raise(SIGSEGV);
+            }),
+            1);
   EXPECT_FALSE(std::filesystem::exists(log_path));
   EXPECT_NE(tmp.Read("stderr.txt").find(" : Exception code   : 0x0000000B\r\n"), std::string::npos);
 }
@@ -76,24 +80,18 @@ TEST(CrashReportTest, WithTheEventLogOffTheReportGoesToStandardErrorOnly) {
 TEST(CrashReportTest, AnOverflowOnAThreadWithItsOwnStackIsReported) {
   testing::TempFolder tmp;
   std::string log_path = tmp.Sub("Varnholt.log");
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    InstallCrashReport({log_path, "Ashfront Varnholt v2.0 beta 4g", "help@example.org"});
-    // Many short-lived threads first: each one's stack comes and goes with it.
-    for (int i = 0; i < 200; ++i) {
-      std::thread([] { InstallCrashStack(); }).join();
-    }
-    std::thread([] {
-      InstallCrashStack();
-      Recurse(0);
-    }).join();
-    _exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
-  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(ExitCodeOfChild([&] {
+              InstallCrashReport({log_path, "Ashfront Varnholt v2.0 beta 4g", "help@example.org"});
+              // Many short-lived threads first: each one's stack comes and goes with it.
+              for (int i = 0; i < 200; ++i) {
+                std::thread([] { InstallCrashStack(); }).join();
+              }
+              std::thread([] {
+                InstallCrashStack();
+                Recurse(0);
+              }).join();
+            }),
+            1);
   EXPECT_NE(tmp.Read("Varnholt.log").find(" : Stack trace:\r\n"), std::string::npos);
 }
 
