@@ -3,12 +3,12 @@
 #include <cstdlib>
 
 #include "core/notify_codes.h"
+#include "gamelink/chat_pieces.h"
 #include "gamelink/console_wire.h"
 #include "log/error_text.h"
 #include "maps/map_rotation.h"
 #include "platform/ascii_text.h"
 #include "platform/last_error.h"
-#include "gamelink/chat_pieces.h"
 
 namespace varnholt {
 namespace {
