@@ -42,7 +42,7 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
       supervisor_(SupervisorDeps{log_, clock, loop, queue_, settings_, settings_files_, rotation_,
                                  interfaces_, console_, status_query_, windows_, server_,
                                  game_folder_, settings_folder_}),
-      store_(settings_, settings_files_, log_, queue_, game_folder_, settings_folder_),
+      store_(settings_, settings_files_, log_, queue_, game_link_, game_folder_, settings_folder_),
       live_(settings_, game_link_),
       services_(*this),
       dispatcher_(log_, services_) {

@@ -282,12 +282,8 @@ void Program::ConfigureGameLink() {
   console_.SetHooks(std::move(hooks));
 
   SettingsStoreHooks store_hooks;
-  store_hooks.console_connected = [this] { return console_.ConsoleConnected(); };
   store_hooks.server_running = [this] { return supervisor_.ServerRunning(); };
   store_hooks.punkbuster_enabled = [this] { return supervisor_.PunkBusterEnabled(); };
-  store_hooks.run_console_command = [this](const std::string& command) {
-    return console_.RunConsoleText(command) != nullptr;
-  };
   store_.SetHooks(std::move(store_hooks));
 }
 
