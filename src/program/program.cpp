@@ -45,7 +45,7 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
       store_(settings_, settings_files_, log_, queue_, game_link_, game_folder_, settings_folder_),
       live_(settings_, game_link_),
       services_(*this),
-      dispatcher_(log_, services_) {
+      dispatcher_(log_, game_link_, services_) {
   log_.SetPresenter(&presenter_);
 }
 

@@ -79,6 +79,7 @@ class Program {
   EventLog& Log() { return log_; }
   Supervisor& Supervision() { return supervisor_; }
   ConsoleClient& Console() { return console_; }
+  GameLink& Link() { return game_link_; }
   StatusQuery& StatusQueryClient() { return status_query_; }
   MapRotation& Rotation() { return rotation_; }
   ModCatalog& Catalog() { return catalog_; }
