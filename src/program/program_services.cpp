@@ -59,9 +59,7 @@ const char* ProgramServices::RefreshCurrentPage() {
   // The maps page logs its own failures.
   RefreshMapsPage(program_.Catalog(), program_.Rotation(), program_.Log(),
                   program_.Supervision().ServerRunning());
-  if (program_.Console().ConsoleConnected() &&
-      !program_.Players().GetPlayerList(
-          MakePlayerListLink(program_.Console(), program_.StatusQueryClient())) &&
+  if (program_.Link().ConsoleConnected() && !program_.Players().GetPlayerList(program_.Link()) &&
       failure == nullptr) {
     failure = "Couldn't refresh player list!";
   }

@@ -254,7 +254,7 @@ bool Program::LoadStores() {
 }
 
 void Program::RefreshPlayerList(const char* failure) {
-  if (!players_.GetPlayerList(MakePlayerListLink(console_, status_query_))) {
+  if (!players_.GetPlayerList(game_link_)) {
     log_.LogMessage(kSoundError, "%s", failure);
   }
 }
@@ -270,9 +270,7 @@ void Program::ConfigureGameLink() {
   ConsoleHooks hooks;
   hooks.server_running = [this] { return supervisor_.ServerRunning(); };
   hooks.read_settings = [this] { return live_.ReadSettingsFromServer(); };
-  hooks.get_player_list = [this] {
-    return players_.GetPlayerList(MakePlayerListLink(console_, status_query_));
-  };
+  hooks.get_player_list = [this] { return players_.GetPlayerList(game_link_); };
   hooks.connection_changed = [this](bool connected) {
     if (!connected) {
       supervisor_.ForgetServerVersion();

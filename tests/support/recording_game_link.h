@@ -25,6 +25,10 @@ class RecordingGameLink : public GameLink {
     if (response != nullptr) response->clear();
     return true;
   }
+  bool QueryServerStatus(std::string* /*reply*/) override {
+    SetLastErrorCode(kWsaTimedOut);
+    return false;
+  }
   bool StatusPortIdentified() const override { return false; }
   bool GetQueryValue(std::string_view /*key*/, std::string* /*value*/) override { return false; }
   std::vector<PlayerRecord> Players() const override { return {}; }
