@@ -1,11 +1,14 @@
 // The one way every subsystem reaches the running game server: a console command, whether
-// the console is connected, a full status query, the last status reply and the player list. The
-// game link implements it once (gamelink/game_link_clients.h); bans, auto-admin, settings and
-// remote administration take a GameLink& and never the clients themselves, so a test can hand them
-// the real link to a substitute server.
+// the console is connected, a full status query, the last status reply and the player list.
+// The game link implements it once (gamelink/game_link_clients.h). Settings, the player list,
+// the dispatcher and the supervisor take a GameLink&, as bans, auto-admin and remote
+// administration will, and never the clients themselves, so a test can hand them the real
+// link to a substitute server or a recording one. Only the supervisor holds the clients as
+// well, because it drives the link's lifecycle (credentials, connecting, polling).
 //
-// Threads: every method runs on the worker thread, apart from the player lookups, which
-// copy out of the player list under its lock and may be called from any thread.
+// Threads: every method runs on the worker thread, apart from ConsoleConnected, which reads
+// an atomic flag, and the player lookups, which copy out of the player list under its lock;
+// those may be called from any thread.
 #pragma once
 
 #include <string>

@@ -80,7 +80,6 @@ class Program {
   Supervisor& Supervision() { return supervisor_; }
   ConsoleClient& Console() { return console_; }
   GameLink& Link() { return game_link_; }
-  StatusQuery& StatusQueryClient() { return status_query_; }
   MapRotation& Rotation() { return rotation_; }
   ModCatalog& Catalog() { return catalog_; }
   SettingsStore& Store() { return store_; }
