@@ -13,11 +13,34 @@
 #include "log/event_log.h"
 #include "platform/clock.h"
 #include "settings/settings_table.h"
+#include "support/recording_game_link.h"
 
 namespace varnholt {
 namespace {
 
 constexpr int kPlayers = 64;
+
+// A connected link that answers every status query and console command with the canned
+// texts, recording nothing.
+class CannedLink : public testing::RecordingGameLink {
+ public:
+  CannedLink(const std::string& status, const std::string& players)
+      : status_(status), players_(players) {
+    connected = true;
+  }
+  bool QueryServerStatus(std::string* reply) override {
+    *reply = status_;
+    return true;
+  }
+  bool RunConsoleCommand(std::string_view /*command*/, std::string* response = nullptr) override {
+    if (response != nullptr) *response = players_;
+    return true;
+  }
+
+ private:
+  const std::string& status_;
+  const std::string& players_;
+};
 
 std::string Name(int i) {
   return "Soldier_" + std::to_string(i * 7919 % 1000) + (i % 2 ? "x" : "X");
@@ -51,11 +74,9 @@ struct Fixture {
         log(folder, clock),
         list(log, settings),
         status(StatusText()),
-        players(ListPlayersText()) {
+        players(ListPlayersText()),
+        link(status, players) {
     settings.InitSettings();
-    link.console_connected = [] { return true; };
-    link.query_status = [this] { return &status; };
-    link.run_console = [this](std::string_view) { return &players; };
   }
   ~Fixture() {
     std::error_code ec;
@@ -73,7 +94,7 @@ struct Fixture {
   PlayerList list;
   std::string status;
   std::string players;
-  PlayerListLink link;
+  CannedLink link;
 };
 
 void BM_GetPlayerList64(benchmark::State& state) {

@@ -12,6 +12,7 @@
 #include "settings/setting_forms.h"
 #include "settings/settings_store.h"
 #include "support/file_text.h"
+#include "support/recording_game_link.h"
 #include "support/temp_folder.h"
 
 namespace varnholt {
@@ -73,7 +74,8 @@ void BM_SaveAllChanges(benchmark::State& state) {
   CommandQueue queue(clock, log);
   std::string settings_folder = JoinPath(folder.path(), "Mods/ashfront/Settings");
   CreateFolders(settings_folder);
-  SettingsStore store(table, files, log, queue, folder.path(), settings_folder);
+  testing::RecordingGameLink link;  // not connected: a save moves the snapshot itself
+  SettingsStore store(table, files, log, queue, link, folder.path(), settings_folder);
   // Each list a few hundred lines, as a busy server's ban list or rotation is.
   std::string list_text;
   for (int i = 0; i < 300; ++i) list_text += "entry " + std::to_string(i) + " 10.0.0.1 Perm\r\n";

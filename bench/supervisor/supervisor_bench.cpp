@@ -14,6 +14,7 @@
 #include "core/command_queue.h"
 #include "core/interface_list.h"
 #include "gamelink/console_client.h"
+#include "gamelink/game_link_clients.h"
 #include "gamelink/status_query.h"
 #include "maps/map_rotation.h"
 #include "platform/poll_event_loop.h"
@@ -48,9 +49,11 @@ struct Rig {
         interfaces(log),
         status(log, settings, clock),
         console(log, settings, status),
+        players(log, settings),
+        link(console, status, players),
         process(folder, log, clock),
         supervisor(SupervisorDeps{log, clock, loop, queue, settings, files, rotation, interfaces,
-                                  console, status, windows, process, folder,
+                                  link, console, status, windows, process, folder,
                                   folder + "/Mods/ashfront/Settings"}) {
     settings.InitSettings();
     settings.SetAddress("game.serverIP", 0x7F000001);
@@ -96,6 +99,8 @@ struct Rig {
   InterfaceList interfaces;
   StatusQuery status;
   ConsoleClient console;
+  PlayerList players;
+  GameLinkClients link;
   NoWindows windows;
   ServerProcess process;
   Supervisor supervisor;

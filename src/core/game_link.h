@@ -1,11 +1,14 @@
 // The one way every subsystem reaches the running game server: a console command, whether
-// the console is connected, the last status reply and the player list. The game link
-// implements it once (gamelink/game_link_clients.h); bans, auto-admin, settings and remote
-// administration take a GameLink& and never the clients themselves, so a test can hand them
-// the real link to a substitute server.
+// the console is connected, a full status query, the last status reply and the player list.
+// The game link implements it once (gamelink/game_link_clients.h). Settings, the player list,
+// the dispatcher and the supervisor take a GameLink&, as bans, auto-admin and remote
+// administration will, and never the clients themselves, so a test can hand them the real
+// link to a substitute server or a recording one. Only the supervisor holds the clients as
+// well, because it drives the link's lifecycle (credentials, connecting, polling).
 //
-// Threads: every method runs on the worker thread, apart from the player lookups, which
-// copy out of the player list under its lock and may be called from any thread.
+// Threads: every method runs on the worker thread, apart from ConsoleConnected, which reads
+// an atomic flag, and the player lookups, which copy out of the player list under its lock;
+// those may be called from any thread.
 #pragma once
 
 #include <string>
@@ -40,6 +43,9 @@ class GameLink {
   // feed. False with the last error set otherwise.
   virtual bool RunConsoleCommand(std::string_view command, std::string* response = nullptr) = 0;
 
+  // A full "\status\" query on the identified status port: true with the reply text (a copy
+  // of its own), false with the last error set.
+  virtual bool QueryServerStatus(std::string* reply) = 0;
   // True once the port the server answers status queries on is known.
   virtual bool StatusPortIdentified() const = 0;
   // The value of `key` in the last status reply; false when the reply has no such key.

@@ -1,6 +1,14 @@
 #include "gamelink/game_link_clients.h"
 
+#include <optional>
+#include <utility>
+
 namespace varnholt {
+namespace {
+
+constexpr const char* kStatusQueryText = "\\status\\";
+
+}  // namespace
 
 bool GameLinkClients::ConsoleConnected() const {
   return console_.ConsoleConnected();
@@ -10,6 +18,14 @@ bool GameLinkClients::RunConsoleCommand(std::string_view command, std::string* r
   const std::string* answer = console_.RunConsoleText(command);
   if (answer == nullptr) return false;
   if (response != nullptr) *response = *answer;
+  return true;
+}
+
+bool GameLinkClients::QueryServerStatus(std::string* reply) {
+  std::optional<std::string> text =
+      status_.QueryServerStatus(status_.StatusPort(), kStatusQueryText);
+  if (!text) return false;
+  *reply = std::move(*text);
   return true;
 }
 

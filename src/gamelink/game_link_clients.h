@@ -16,6 +16,7 @@ class GameLinkClients : public GameLink {
 
   bool ConsoleConnected() const override;
   bool RunConsoleCommand(std::string_view command, std::string* response = nullptr) override;
+  bool QueryServerStatus(std::string* reply) override;
   bool StatusPortIdentified() const override;
   bool GetQueryValue(std::string_view key, std::string* value) override;
   std::vector<PlayerRecord> Players() const override;

@@ -3,6 +3,8 @@
 // kills, deaths, ping) by exact player name, makes the team summary texts and switches the
 // server's own auto-balance on or off when the team sizes drift apart or even out.
 //
+// The server is reached through the game link (core/game_link.h) handed to each rebuild.
+//
 // Threads: GetPlayerList, the smart-balance flag and the removals run on the worker thread;
 // the Players page reads the rows from the user-interface thread. One mutex guards rows,
 // summary texts and sort order and is held only while they are copied in or out, never
@@ -24,9 +26,6 @@
 
 namespace varnholt {
 
-class ConsoleClient;
-class StatusQuery;
-
 // The columns the Players page can sort by; kNone keeps the order built.
 enum class PlayerColumn {
   kNone,
@@ -41,19 +40,6 @@ enum class PlayerColumn {
   kKeyhash,
   kGuid
 };
-
-// What a rebuild needs from the game server link. The default link (MakePlayerListLink)
-// reaches the console client and the status query; tests and benchmarks may supply their own.
-struct PlayerListLink {
-  std::function<bool()> console_connected;
-  // A "\status\" query on the identified status port: the reply text, or nullptr with the
-  // last error set.
-  std::function<const std::string*()> query_status;
-  // One console command: the response text, or nullptr when none came.
-  std::function<const std::string*(std::string_view command)> run_console;
-};
-
-PlayerListLink MakePlayerListLink(ConsoleClient& console, StatusQuery& status);
 
 // More rows than a server can hold are not kept.
 constexpr size_t kMaxPlayerRows = 256;
@@ -80,7 +66,7 @@ class PlayerList {
   // Rebuilds the list from the server, then runs smart balance and sorts. Failure leaves
   // the list empty or partly filled, with the last error set (13 for a reply that could not
   // be read, 1251 when the console is not connected).
-  bool GetPlayerList(const PlayerListLink& link);
+  bool GetPlayerList(GameLink& link);
 
   // At a console disconnect: no rows, smart balance not engaged.
   void ClearOnDisconnect();
@@ -128,8 +114,8 @@ class PlayerList {
                         Rebuild* rebuild);
   void Publish(std::vector<PlayerRecord> rows);
   void Publish(std::vector<PlayerRecord> rows, std::string counts, std::string scores);
-  void SmartBalance(const PlayerListLink& link, int team1, int team2);
-  void Announce(const PlayerListLink& link, const std::string& text);
+  void SmartBalance(GameLink& link, int team1, int team2);
+  void Announce(GameLink& link, const std::string& text);
   void SortRows(std::vector<PlayerRecord>* rows) const;
 
   EventLog& log_;

@@ -1,20 +1,16 @@
 // GetPlayerList: one status query and one game.listPlayers, joined by exact player name.
 #include <algorithm>
-#include <memory>
-#include <optional>
 #include <unordered_map>
 #include <utility>
 
-#include "gamelink/console_client.h"
+#include "gamelink/console_client.h"  // kErrorNotConnected
 #include "gamelink/player_list.h"
-#include "gamelink/status_query.h"
 #include "log/error_text.h"
 #include "platform/last_error.h"
 
 namespace varnholt {
 namespace {
 
-constexpr const char* kStatusQueryText = "\\status\\";
 constexpr const char* kListPlayersCommand = "game.listPlayers";
 constexpr const char* kNoPlayersText = "0 / 0 / 0";
 
@@ -47,40 +43,20 @@ struct PlayerList::Rebuild {
   int64_t score2 = 0;
 };
 
-PlayerListLink MakePlayerListLink(ConsoleClient& console, StatusQuery& status) {
-  PlayerListLink link;
-  link.console_connected = [&console] { return console.ConsoleConnected(); };
-  // The reply is a copy the link keeps: the client's own buffer may be refilled by a query
-  // of another thread.
-  auto reply = std::make_shared<std::string>();
-  link.query_status = [&status, reply]() -> const std::string* {
-    std::optional<std::string> text =
-        status.QueryServerStatus(status.StatusPort(), kStatusQueryText);
-    if (!text) return nullptr;
-    *reply = std::move(*text);
-    return reply.get();
-  };
-  link.run_console = [&console](std::string_view command) {
-    return console.RunConsoleText(command);
-  };
-  return link;
-}
-
-bool PlayerList::GetPlayerList(const PlayerListLink& link) {
-  if (!link.console_connected || !link.console_connected()) {
+bool PlayerList::GetPlayerList(GameLink& link) {
+  if (!link.ConsoleConnected()) {
     SetLastErrorCode(kErrorNotConnected);
     return false;
   }
-  const std::string* reply = link.query_status ? link.query_status() : nullptr;
-  if (reply == nullptr) {
+  // Our own copy: the console exchange below may hand chat to rules that query again.
+  std::string status_text;
+  if (!link.QueryServerStatus(&status_text)) {
     if (debug_) {
       log_.LogMessage(kSoundNone, "DEBUG: GetPlayerList: Couldn't get server status! %s",
                       ErrorText(GetLastErrorCode()));
     }
     return false;
   }
-  // Our own copy: the console exchange below may hand chat to rules that query again.
-  const std::string status_text = *reply;
   const StatusIndex status(status_text);
   const std::string_view* count = status.Find("numplayers");
   if (count == nullptr) {
@@ -92,8 +68,8 @@ bool PlayerList::GetPlayerList(const PlayerListLink& link) {
 
   // The previous rows stay readable while the console answers (a chat line handled during
   // the exchange still finds its speaker); they are replaced once the answer is in.
-  const std::string* response = link.run_console ? link.run_console(kListPlayersCommand) : nullptr;
-  if (response == nullptr) {
+  std::string response;
+  if (!link.RunConsoleCommand(kListPlayersCommand, &response)) {
     Publish({});
     if (debug_) {
       log_.LogMessage(kSoundNone, "DEBUG: Couldn't get player list! The command failed. %s",
@@ -101,14 +77,14 @@ bool PlayerList::GetPlayerList(const PlayerListLink& link) {
     }
     return false;
   }
-  if (!response->empty() && (*response)[0] == '\n') {
+  if (!response.empty() && response[0] == '\n') {
     Publish({}, kNoPlayersText, kNoPlayersText);
     ClearLastError();
     return true;
   }
 
   Rebuild rebuild;
-  if (!ParseConsoleList(*response, status, numplayers, &rebuild)) {
+  if (!ParseConsoleList(response, status, numplayers, &rebuild)) {
     Publish(std::move(rebuild.rows));
     if (debug_) log_.LogMessage(kSoundNone, "DEBUG: Couldn't get player list! Parse error.");
     SetLastErrorCode(kErrorInvalidData);

@@ -19,7 +19,7 @@ constexpr int kMaxEngageDifference = 10;
 
 }  // namespace
 
-void PlayerList::SmartBalance(const PlayerListLink& link, int team1, int team2) {
+void PlayerList::SmartBalance(GameLink& link, int team1, int team2) {
   if (settings_.GetInt(setting_rows::kSmartBalance) != 1) return;
   // Kept inside the setting's bounds: a limit of one would engage and release at once.
   const int limit = std::clamp<int>(settings_.GetInt(setting_rows::kSmartBalanceValue),
@@ -27,7 +27,7 @@ void PlayerList::SmartBalance(const PlayerListLink& link, int team1, int team2) 
   const int difference = std::abs(team2 - team1);
   const bool engaged = smart_balance_engaged_.load();
   if (difference >= limit && !engaged) {
-    if (link.run_console && link.run_console("admin.autoBalanceTeam 1") != nullptr) {
+    if (link.RunConsoleCommand("admin.autoBalanceTeam 1")) {
       smart_balance_engaged_ = true;
       Announce(link,
                FormatText(kMaxMessageText, "%s Teams are unbalanced, engaging auto-team-balance",
@@ -39,7 +39,7 @@ void PlayerList::SmartBalance(const PlayerListLink& link, int team1, int team2) 
       log_.LogMessage(kSoundNone, "Couldn't enable auto-team-balance! The command failed.");
     }
   } else if (engaged && difference <= kReleaseDifference) {
-    if (link.run_console && link.run_console("admin.autoBalanceTeam 0") != nullptr) {
+    if (link.RunConsoleCommand("admin.autoBalanceTeam 0")) {
       smart_balance_engaged_ = false;
       Announce(link,
                FormatText(kMaxMessageText, "%s Teams are balanced, disengaging auto-team-balance",
@@ -53,15 +53,14 @@ void PlayerList::SmartBalance(const PlayerListLink& link, int team1, int team2) 
   }
 }
 
-void PlayerList::Announce(const PlayerListLink& link, const std::string& text) {
+void PlayerList::Announce(GameLink& link, const std::string& text) {
   if (announce_) {
     announce_(text);
     return;
   }
-  if (!link.run_console) return;
   // The answer is not examined: a lost announcement is no reason to undo the switch.
   const char* command = admin_messages_ ? "admin.serverMessage" : "game.sayAll";
-  link.run_console(std::string(command) + " \"" + text + "\"");
+  link.RunConsoleCommand(std::string(command) + " \"" + text + "\"");
 }
 
 }  // namespace varnholt

@@ -30,14 +30,9 @@ class DispatchServices {
     return false;
   }
 
-  // The game server link.
-  virtual bool ConsoleConnected() { return false; }
+  // Connecting the console is the program's action; console commands go through the game
+  // link the dispatcher holds.
   virtual bool ConsoleConnect() {
-    SetLastErrorCode(kWsaNotConnected);
-    return false;
-  }
-  // Success means a response arrived.
-  virtual bool RunConsoleCommand(const std::string& /*command*/) {
     SetLastErrorCode(kWsaNotConnected);
     return false;
   }

@@ -72,7 +72,8 @@ constexpr std::array<Dispatcher::CommandRow, kCommandCount> Dispatcher::kCommand
     {kCmdLoadPunkBuster, &Dispatcher::LoadPunkBuster, "load the PunkBuster settings"},
 }};
 
-Dispatcher::Dispatcher(EventLog& log, DispatchServices& services) : log_(log), services_(services) {
+Dispatcher::Dispatcher(EventLog& log, GameLink& link, DispatchServices& services)
+    : log_(log), link_(link), services_(services) {
   static_assert(CodesInPlace(kCommandTable),
                 "row n of the command table must hold code kCommandBase + n and its name");
 }
@@ -109,7 +110,7 @@ void Dispatcher::DispatchCommand(const Command& command) {
 }
 
 void Dispatcher::ConnectConsole(const Call&) {
-  if (services_.ConsoleConnected()) return;
+  if (link_.ConsoleConnected()) return;
   ClearLastError();
   if (!services_.ConsoleConnect()) {
     uint32_t err = GetLastErrorCode();
@@ -154,7 +155,7 @@ void Dispatcher::RefreshPage(const Call&) {
 }
 
 void Dispatcher::TogglePause(const Call& c) {
-  if (!services_.RunConsoleCommand("admin.toggleGamePause")) {
+  if (!link_.RunConsoleCommand("admin.toggleGamePause")) {
     log_.LogMessage(kSoundNone, "Couldn't pause game! The command failed.");
     Reply(c, kNotifyFailed);
     return;
@@ -174,7 +175,7 @@ void Dispatcher::TogglePause(const Call& c) {
 
 void Dispatcher::ChangeMap(const Call& c) {
   std::string level = ConsoleSafeText(c.command.text);
-  if (services_.RunConsoleCommand("admin.changeMap " + level)) {
+  if (link_.RunConsoleCommand("admin.changeMap " + level)) {
     log_.LogMessage(kSoundNone, "User %s at %s changed the map to %s.", c.user.c_str(),
                     c.address.c_str(), level.c_str());
     Notify(kNotifyMapChanged, level);
@@ -185,7 +186,7 @@ void Dispatcher::ChangeMap(const Call& c) {
 }
 
 void Dispatcher::NextMap(const Call& c) {
-  if (services_.RunConsoleCommand("admin.runNextLevel")) {
+  if (link_.RunConsoleCommand("admin.runNextLevel")) {
     log_.LogMessage(kSoundNone, "User %s at %s changed to the next map in the rotation.",
                     c.user.c_str(), c.address.c_str());
     Notify(kNotifyNextMapRun);
@@ -198,7 +199,7 @@ void Dispatcher::NextMap(const Call& c) {
 void Dispatcher::SetNextMap(const Call& c) {
   std::string level = ConsoleSafeText(c.command.text);
   bool running = services_.ServerRunning();
-  if (running && !services_.RunConsoleCommand("admin.setNextLevel " + level)) {
+  if (running && !link_.RunConsoleCommand("admin.setNextLevel " + level)) {
     log_.LogMessage(kSoundNone, "Couldn't set next map to %s! The command failed.", level.c_str());
     Reply(c, kNotifyFailed);
     return;
@@ -226,7 +227,7 @@ void Dispatcher::IdleMap(const Call& c) {
 }
 
 void Dispatcher::RestartMap(const Call& c) {
-  if (services_.RunConsoleCommand("admin.restartMap")) {
+  if (link_.RunConsoleCommand("admin.restartMap")) {
     log_.LogMessage(kSoundNone, "User %s at %s restarted the current map.", c.user.c_str(),
                     c.address.c_str());
     Notify(kNotifyMapRestarted);
@@ -298,7 +299,7 @@ bool Dispatcher::SendPieces(const Call& c, bool chat) {
   for (const std::string& piece :
        SplitChatPieces(ConsoleSafeText(c.command.text),
                        chat ? MessageStyle::kChat : MessageStyle::kServerMessage)) {
-    if (!services_.RunConsoleCommand(format + piece + "\"")) {
+    if (!link_.RunConsoleCommand(format + piece + "\"")) {
       log_.LogMessage(kSoundNone, "%s",
                       chat ? "Couldn't send chat message! The command failed."
                            : "Couldn't send server message! The command failed.");
@@ -326,7 +327,7 @@ void Dispatcher::ServerMessage(const Call& c) {
 }
 
 void Dispatcher::ConsoleCommand(const Call& c) {
-  if (services_.RunConsoleCommand(c.command.text)) {
+  if (link_.RunConsoleCommand(c.command.text)) {
     log_.LogMessage(kSoundNone, "User %s at %s issued console command '%s'.", c.user.c_str(),
                     c.address.c_str(), c.command.text);
     Reply(c, kNotifyConsoleCommandDone);
@@ -351,7 +352,7 @@ void Dispatcher::Screenshot(const Call& c) {
     Reply(c, kNotifyFailed);
     return;
   }
-  if (services_.RunConsoleCommand("pb_sv_getss " + ConsoleSafeText(c.command.text))) {
+  if (link_.RunConsoleCommand("pb_sv_getss " + ConsoleSafeText(c.command.text))) {
     log_.LogMessage(kSoundNone, "User %s at %s requested a screenshot of player %s.",
                     c.user.c_str(), c.address.c_str(), c.command.text);
     Reply(c, kNotifyScreenshotRequested);
@@ -362,26 +363,26 @@ void Dispatcher::Screenshot(const Call& c) {
 }
 
 void Dispatcher::ReadSettings(const Call&) {
-  if (services_.ConsoleConnected() && !services_.ReadSettingsFromServer()) {
+  if (link_.ConsoleConnected() && !services_.ReadSettingsFromServer()) {
     log_.LogMessage(kSoundNone, "Couldn't get server settings!");
   }
 }
 
 void Dispatcher::ApplySettings(const Call&) {
-  if (services_.ConsoleConnected() && !services_.ApplySettingsToServer()) {
+  if (link_.ConsoleConnected() && !services_.ApplySettingsToServer()) {
     log_.LogMessage(kSoundNone, "Couldn't update settings on server!");
   }
 }
 
 void Dispatcher::SavePunkBuster(const Call& c) {
-  if (!services_.ConsoleConnected() || !services_.PunkBusterEnabled()) {
+  if (!link_.ConsoleConnected() || !services_.PunkBusterEnabled()) {
     log_.LogMessage(kSoundNone,
                     "Could't dump PunkBuster settings! Not connected or PunkBuster is not "
                     "enabled.");
     Reply(c, kNotifyFailed);
     return;
   }
-  if (services_.RunConsoleCommand("pb_sv_writecfg")) {
+  if (link_.RunConsoleCommand("pb_sv_writecfg")) {
     log_.LogMessage(kSoundNone, "PunkBuster settings have been saved to pbsv.cfg.");
     Reply(c, kNotifyPunkBusterSaved);
   } else {
@@ -390,14 +391,14 @@ void Dispatcher::SavePunkBuster(const Call& c) {
 }
 
 void Dispatcher::LoadPunkBuster(const Call& c) {
-  if (!services_.ConsoleConnected() || !services_.PunkBusterEnabled()) {
+  if (!link_.ConsoleConnected() || !services_.PunkBusterEnabled()) {
     log_.LogMessage(kSoundNone,
                     "Could't load PunkBuster settings! Not connected or PunkBuster is not "
                     "enabled.");
     Reply(c, kNotifyFailed);
     return;
   }
-  if (services_.RunConsoleCommand("pb_sv_load pbsv.cfg")) {
+  if (link_.RunConsoleCommand("pb_sv_load pbsv.cfg")) {
     log_.LogMessage(kSoundNone, "PunkBuster settings have been loaded from pbsv.cfg.");
     Reply(c, kNotifyPunkBusterLoaded);
   }

@@ -1,7 +1,7 @@
 // The dispatcher: executes one Command on the worker thread. It owns the table of command
 // codes, the log lines that record who did what, and the replies and notifications that
 // tell remote clients the outcome; the work itself belongs to the subsystems, reached
-// through DispatchServices.
+// through DispatchServices, and console commands go to the server through the game link.
 #pragma once
 
 #include <array>
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/command_queue.h"
+#include "core/game_link.h"
 #include "core/notify_codes.h"
 #include "log/event_log.h"
 #include "program/dispatch_services.h"
@@ -17,7 +18,7 @@ namespace varnholt {
 
 class Dispatcher {
  public:
-  Dispatcher(EventLog& log, DispatchServices& services);
+  Dispatcher(EventLog& log, GameLink& link, DispatchServices& services);
 
   void DispatchCommand(const Command& command);
 
@@ -87,6 +88,7 @@ class Dispatcher {
   void Notify(uint32_t code, const std::string& data) { services_.NotifyClients(code, data, true); }
 
   EventLog& log_;
+  GameLink& link_;
   DispatchServices& services_;
   // Written by the worker around every Command; read by the user-interface thread.
   std::atomic<bool> busy_{false};

@@ -37,15 +37,15 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
       rotation_(settings_folder_, log_),
       status_query_(log_, settings_, clock),
       console_(log_, settings_, status_query_),
-      supervisor_(SupervisorDeps{log_, clock, loop, queue_, settings_, settings_files_, rotation_,
-                                 interfaces_, console_, status_query_, windows_, server_,
-                                 game_folder_, settings_folder_}),
-      store_(settings_, settings_files_, log_, queue_, game_folder_, settings_folder_),
-      live_link_(console_, status_query_),
-      live_(settings_, live_link_),
       players_(log_, settings_),
+      game_link_(console_, status_query_, players_),
+      supervisor_(SupervisorDeps{log_, clock, loop, queue_, settings_, settings_files_, rotation_,
+                                 interfaces_, game_link_, console_, status_query_, windows_,
+                                 server_, game_folder_, settings_folder_}),
+      store_(settings_, settings_files_, log_, queue_, game_link_, game_folder_, settings_folder_),
+      live_(settings_, game_link_),
       services_(*this),
-      dispatcher_(log_, services_) {
+      dispatcher_(log_, game_link_, services_) {
   log_.SetPresenter(&presenter_);
 }
 

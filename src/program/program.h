@@ -16,6 +16,7 @@
 #include "core/program_options.h"
 #include "core/worker.h"
 #include "gamelink/console_client.h"
+#include "gamelink/game_link_clients.h"
 #include "gamelink/player_list.h"
 #include "gamelink/status_query.h"
 #include "log/event_log.h"
@@ -78,7 +79,7 @@ class Program {
   EventLog& Log() { return log_; }
   Supervisor& Supervision() { return supervisor_; }
   ConsoleClient& Console() { return console_; }
-  StatusQuery& StatusQueryClient() { return status_query_; }
+  GameLink& Link() { return game_link_; }
   MapRotation& Rotation() { return rotation_; }
   ModCatalog& Catalog() { return catalog_; }
   SettingsStore& Store() { return store_; }
@@ -153,12 +154,13 @@ class Program {
   MapRotation rotation_;
   StatusQuery status_query_;
   ConsoleClient console_;
+  PlayerList players_;
+  // The one link every subsystem reaches the server through, over the three above.
+  GameLinkClients game_link_;
   X11WindowProbe windows_;
   Supervisor supervisor_;
   SettingsStore store_;
-  ClientSettingsLink<ConsoleClient, StatusQuery> live_link_;
   LiveSettings live_;
-  PlayerList players_;
   StatusDisplay status_;
   ProgramServices services_;
   Dispatcher dispatcher_;

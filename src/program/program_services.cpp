@@ -6,16 +6,8 @@
 
 namespace varnholt {
 
-bool ProgramServices::ConsoleConnected() {
-  return program_.Console().ConsoleConnected();
-}
-
 bool ProgramServices::ConsoleConnect() {
   return program_.Console().ConsoleConnect();
-}
-
-bool ProgramServices::RunConsoleCommand(const std::string& command) {
-  return program_.Console().RunConsoleText(command) != nullptr;
 }
 
 bool ProgramServices::PunkBusterEnabled() {
@@ -67,9 +59,7 @@ const char* ProgramServices::RefreshCurrentPage() {
   // The maps page logs its own failures.
   RefreshMapsPage(program_.Catalog(), program_.Rotation(), program_.Log(),
                   program_.Supervision().ServerRunning());
-  if (program_.Console().ConsoleConnected() &&
-      !program_.Players().GetPlayerList(
-          MakePlayerListLink(program_.Console(), program_.StatusQueryClient())) &&
+  if (program_.Link().ConsoleConnected() && !program_.Players().GetPlayerList(program_.Link()) &&
       failure == nullptr) {
     failure = "Couldn't refresh player list!";
   }
@@ -95,7 +85,7 @@ void ProgramServices::RefreshStatusDisplay(bool busy) {
   in.listen_port = program_.ParsedCommandLine().port;
   in.dedicated = program_.DedicatedMode();
   in.server_running = program_.Supervision().ServerRunning();
-  in.console_connected = ConsoleConnected();
+  in.console_connected = program_.Link().ConsoleConnected();
   in.busy = busy;
   program_.Status().Refresh(in);
 }

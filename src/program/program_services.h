@@ -12,9 +12,7 @@ class ProgramServices final : public DispatchServices {
  public:
   explicit ProgramServices(Program& program) : program_(program) {}
 
-  bool ConsoleConnected() override;
   bool ConsoleConnect() override;
-  bool RunConsoleCommand(const std::string& command) override;
   bool PunkBusterEnabled() override;
 
   void MonitorTick() override;

@@ -262,7 +262,7 @@ bool Program::LoadStores() {
 }
 
 void Program::RefreshPlayerList(const char* failure) {
-  if (!players_.GetPlayerList(MakePlayerListLink(console_, status_query_))) {
+  if (!players_.GetPlayerList(game_link_)) {
     log_.LogMessage(kSoundError, "%s", failure);
   }
 }
@@ -278,9 +278,7 @@ void Program::ConfigureGameLink() {
   ConsoleHooks hooks;
   hooks.server_running = [this] { return supervisor_.ServerRunning(); };
   hooks.read_settings = [this] { return live_.ReadSettingsFromServer(); };
-  hooks.get_player_list = [this] {
-    return players_.GetPlayerList(MakePlayerListLink(console_, status_query_));
-  };
+  hooks.get_player_list = [this] { return players_.GetPlayerList(game_link_); };
   hooks.connection_changed = [this](bool connected) {
     if (!connected) {
       supervisor_.ForgetServerVersion();
@@ -290,12 +288,8 @@ void Program::ConfigureGameLink() {
   console_.SetHooks(std::move(hooks));
 
   SettingsStoreHooks store_hooks;
-  store_hooks.console_connected = [this] { return console_.ConsoleConnected(); };
   store_hooks.server_running = [this] { return supervisor_.ServerRunning(); };
   store_hooks.punkbuster_enabled = [this] { return supervisor_.PunkBusterEnabled(); };
-  store_hooks.run_console_command = [this](const std::string& command) {
-    return console_.RunConsoleText(command) != nullptr;
-  };
   store_.SetHooks(std::move(store_hooks));
 }
 

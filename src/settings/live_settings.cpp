@@ -102,8 +102,7 @@ std::string BuildApplySettingsRequest(const SettingValues& values,
   return request;
 }
 
-LiveSettings::LiveSettings(SettingsTable& table, LiveSettingsLink& link)
-    : table_(table), link_(link) {}
+LiveSettings::LiveSettings(SettingsTable& table, GameLink& link) : table_(table), link_(link) {}
 
 bool LiveSettings::ReadSettingsFromServer() {
   if (!link_.ConsoleConnected()) {

@@ -3,8 +3,7 @@
 // pushing the rows that differ from the snapshot after a change. Both run on the worker
 // thread; the table's own lock is taken only to copy values in and out.
 //
-// The console and status query clients live in the game server link, which builds on this
-// library, so they are reached through LiveSettingsLink, which the program adapts to them.
+// The server is reached through the game link (core/game_link.h), which the program hands in.
 #pragma once
 
 #include <functional>
@@ -12,52 +11,11 @@
 #include <string_view>
 #include <vector>
 
+#include "core/game_link.h"
 #include "log/event_log.h"
 #include "settings/settings_table.h"
 
 namespace varnholt {
-
-// What the exchange needs of the game server link.
-class LiveSettingsLink {
- public:
-  virtual ~LiveSettingsLink() = default;
-  virtual bool ConsoleConnected() = 0;
-  // One console exchange; `command` may hold several commands, one per line. True when a
-  // response arrived; `response` then holds its lines, each followed by a line feed.
-  virtual bool RunConsoleCommand(const std::string& command, std::string* response) = 0;
-  // True once the port the server answers status queries on is known.
-  virtual bool StatusPortIdentified() = 0;
-  // The value of `key` in the last status reply; false when the reply has no such key.
-  virtual bool GetQueryValue(const std::string& key, std::string* value) = 0;
-};
-
-// The link over the game server link's clients. A template, so that this library need not
-// link the clients' library (which builds on it): Console provides ConsoleConnected() and
-// RunConsoleText(text) returning the response or nullptr, Status provides StatusPort() and
-// GetQueryValue(key) returning the value or none (a pointer or an optional).
-template <class Console, class Status>
-class ClientSettingsLink : public LiveSettingsLink {
- public:
-  ClientSettingsLink(Console& console, Status& status) : console_(console), status_(status) {}
-  bool ConsoleConnected() override { return console_.ConsoleConnected(); }
-  bool RunConsoleCommand(const std::string& command, std::string* response) override {
-    const std::string* answer = console_.RunConsoleText(command);
-    if (answer == nullptr) return false;
-    *response = *answer;
-    return true;
-  }
-  bool StatusPortIdentified() override { return status_.StatusPort() != 0; }
-  bool GetQueryValue(const std::string& key, std::string* value) override {
-    auto found = status_.GetQueryValue(key);
-    if (!found) return false;
-    *value = *found;
-    return true;
-  }
-
- private:
-  Console& console_;
-  Status& status_;
-};
 
 // Keys of the status reply that stand for rows the console cannot be asked for.
 constexpr const char* kQueryRoundsKey = "Number Of Rounds";
@@ -91,7 +49,7 @@ std::string BuildApplySettingsRequest(const SettingValues& values,
 
 class LiveSettings {
  public:
-  LiveSettings(SettingsTable& table, LiveSettingsLink& link);
+  LiveSettings(SettingsTable& table, GameLink& link);
   LiveSettings(const LiveSettings&) = delete;
   LiveSettings& operator=(const LiveSettings&) = delete;
 
@@ -108,7 +66,7 @@ class LiveSettings {
 
  private:
   SettingsTable& table_;
-  LiveSettingsLink& link_;
+  GameLink& link_;
   // Set by start-up before the worker reads settings back; called on the worker.
   std::function<void()> refresh_pages_;
 };

@@ -37,12 +37,13 @@ constexpr std::array<ListTexts, kSavedListCount> kListTexts = {{
 }  // namespace
 
 SettingsStore::SettingsStore(SettingsTable& table, SettingsFiles& files, EventLog& log,
-                             CommandQueue& queue, std::string game_folder,
+                             CommandQueue& queue, GameLink& link, std::string game_folder,
                              std::string settings_folder)
     : table_(table),
       files_(files),
       log_(log),
       queue_(queue),
+      link_(link),
       game_folder_(std::move(game_folder)),
       settings_folder_(std::move(settings_folder)),
       custom_combat_(game_folder_, game_folder_) {}
@@ -118,7 +119,7 @@ bool SettingsStore::SaveSettingsStep(const SettingsUser& user) {
     log_.LogMessage(kSoundError, "Couldn't save settings file! %s", ErrorText(GetLastErrorCode()));
     return false;
   }
-  if (Flag(hooks_.console_connected)) {
+  if (link_.ConsoleConnected()) {
     // The push moves the snapshot forward once the server has the values.
     queue_.QueueCommand(kCmdApplySettings, "", kOriginLocal, 0);
   } else {
@@ -151,12 +152,12 @@ void SettingsStore::PunkBusterStep(const SettingsUser& user) {
     punkbuster_edited_ = false;
     return;
   }
-  if (!Flag(hooks_.console_connected)) {
+  if (!link_.ConsoleConnected()) {
     log_.LogMessage(kSoundError, "Couldn't load PunkBuster settings! Not connected.");
     return;
   }
   if (!Flag(hooks_.punkbuster_enabled)) return;
-  if (hooks_.run_console_command && hooks_.run_console_command("pb_sv_load pbsv.cfg")) {
+  if (link_.RunConsoleCommand("pb_sv_load pbsv.cfg")) {
     log_.LogMessage(kSoundNone, "PunkBuster settings have been loaded from pbsv.cfg.");
     punkbuster_edited_ = false;
     NotifyClients(kNotifyPunkBusterChanged);

@@ -4,6 +4,9 @@
 // PunkBuster and CustomCombat files, ServerAutoexec.con), and the pending-change flags the
 // save consumes.
 //
+// The server is reached through the game link (core/game_link.h): a save pushes the changed
+// values and loads PunkBuster settings while the console is connected.
+//
 // The save and the settings menu run on the user-interface thread or as Commands of the
 // worker; they are started by the user and do not overlap. The flags may be set from either
 // thread, so they are atomic. The other lists (rotation, bans, accounts, schedule) belong
@@ -17,6 +20,7 @@
 #include <string>
 
 #include "core/command_queue.h"
+#include "core/game_link.h"
 #include "core/notify_codes.h"
 #include "log/event_log.h"
 #include "settings/custom_combat.h"
@@ -41,14 +45,11 @@ struct SavedListHooks {
   std::function<void()> clear_dirty = {};
 };
 
-// What the save needs of the rest of the program; any may be empty (then: not connected,
-// not running, PunkBuster off, nothing to refresh).
+// What the save needs of the rest of the program besides the game link; any may be empty
+// (then: not running, PunkBuster off, nothing to refresh).
 struct SettingsStoreHooks {
-  std::function<bool()> console_connected = {};
   std::function<bool()> server_running = {};
   std::function<bool()> punkbuster_enabled = {};
-  // One console command; true when a response arrived.
-  std::function<bool(const std::string& command)> run_console_command = {};
   // Shows the table's values on the settings pages again.
   std::function<void()> refresh_pages = {};
   // The banned words were edited: load them again.
@@ -61,7 +62,7 @@ class SettingsStore {
  public:
   // `game_folder` holds the game and, as the working folder, the CustomCombat working copy.
   SettingsStore(SettingsTable& table, SettingsFiles& files, EventLog& log, CommandQueue& queue,
-                std::string game_folder, std::string settings_folder);
+                GameLink& link, std::string game_folder, std::string settings_folder);
   SettingsStore(const SettingsStore&) = delete;
   SettingsStore& operator=(const SettingsStore&) = delete;
 
@@ -118,6 +119,7 @@ class SettingsStore {
   SettingsFiles& files_;
   EventLog& log_;
   CommandQueue& queue_;
+  GameLink& link_;
   std::string game_folder_;
   std::string settings_folder_;
   SettingsStoreHooks hooks_;

@@ -209,7 +209,7 @@ bool Supervisor::StopServerKeepingCount(bool keep_restart_count) {
   if (hooks_.server_stopped) hooks_.server_stopped();
   int32_t pid = deps_.process.ServerPid();
   // "quit" over the console first; a server that does not go is asked, then terminated.
-  bool quit_sent = deps_.console.ConsoleConnected() && deps_.console.RunConsoleText("quit");
+  bool quit_sent = deps_.link.ConsoleConnected() && deps_.link.RunConsoleCommand("quit");
   deps_.process.StopProcess(pid, quit_sent);
   deps_.console.ConsoleDisconnect();
   deps_.log.LogMessage(kSoundNone, "Server stopped");

@@ -131,7 +131,7 @@ void Supervisor::MonitorTick() {
       KeepPriority(state);
       RememberRunningLevel();
       if (deps_.console.HasCredentials() && state == ServerProcessState::kRunning &&
-          deps_.console.ConsoleConnected() && hooks_.periodic_admin) {
+          deps_.link.ConsoleConnected() && hooks_.periodic_admin) {
         lock.unlock();
         hooks_.periodic_admin();
       }
@@ -159,10 +159,7 @@ void Supervisor::KeepPriority(ServerProcessState state) {
 }
 
 bool Supervisor::StatusLookup(const char* key, std::string* value) {
-  std::optional<std::string> found = deps_.status.GetQueryValue(key);
-  if (!found) return false;
-  *value = std::move(*found);
-  return true;
+  return deps_.link.GetQueryValue(key, value);
 }
 
 void Supervisor::RememberRunningLevel() {

@@ -53,7 +53,7 @@ void Supervisor::MonitorServerStatus() {
   bool running = ServerRunning();
   // Console upkeep: polling is what brings the players' chat in.
   if (deps_.console.HasCredentials()) {
-    if (deps_.console.ConsoleConnected()) {
+    if (deps_.link.ConsoleConnected()) {
       deps_.console.PollConsoleOutput();
     } else if (running) {
       deps_.queue.QueueUniqueCommand(kCmdConsoleConnect, "", 0, 0);
@@ -67,7 +67,7 @@ void Supervisor::MonitorServerStatus() {
     end_of_game_seen_ = false;
     if (hooks_.fire_scheduled_event) hooks_.fire_scheduled_event(time);
   }
-  if (running && deps_.console.ConsoleConnected()) {
+  if (running && deps_.link.ConsoleConnected()) {
     ClearLastError();
     // Values are read from this query's own reply: the user-interface thread may query
     // meanwhile and replace StatusReply.

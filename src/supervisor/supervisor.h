@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/command_queue.h"
+#include "core/game_link.h"
 #include "core/interface_list.h"
 #include "gamelink/console_client.h"
 #include "gamelink/status_query.h"
@@ -39,6 +40,11 @@ enum class ServerProcessState {
   kCannotTell = 4
 };
 
+// Console commands and status values go through the game link, as in every subsystem. The
+// clients themselves are here because the supervisor drives the link's lifecycle: the console
+// credentials, connecting, disconnecting and polling its output, forgetting the identified
+// status ports at a start and stop, the status tick's "\info\" query that refreshes the reply
+// GetQueryValue reads, and the hang test's own queries.
 struct SupervisorDeps {
   EventLog& log;
   const Clock& clock;
@@ -48,6 +54,7 @@ struct SupervisorDeps {
   SettingsFiles& settings_files;
   MapRotation& rotation;
   InterfaceList& interfaces;
+  GameLink& link;
   ConsoleClient& console;
   StatusQuery& status;
   WindowProbe& windows;

@@ -1,5 +1,6 @@
 // Canned server texts for the player list (a status reply and a game.listPlayers answer,
-// worded as the server words them) and a link that serves them and records the commands run.
+// worded as the server words them) and a game link that serves them and records the commands
+// run.
 #pragma once
 
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "gamelink/player_list.h"
 #include "platform/last_error.h"
+#include "support/recording_game_link.h"
 
 namespace varnholt::testing {
 
@@ -36,34 +38,35 @@ inline std::string RemoteLine(int id, const std::string& name, const std::string
          (keyhash.empty() ? "" : " hash:" + keyhash) + "\n";
 }
 
-class CannedServer {
+// Connected unless a test says otherwise; `commands` holds every command other than
+// game.listPlayers, in order.
+class CannedServer : public RecordingGameLink {
  public:
+  CannedServer() { connected = true; }
+
   std::string status;
   std::string players;
-  bool connected = true;
   bool status_answers = true;
   bool players_answer = true;
   bool commands_answer = true;
-  // Every command other than game.listPlayers, in order.
-  std::vector<std::string> commands;
 
-  PlayerListLink Link() {
-    PlayerListLink link;
-    link.console_connected = [this] { return connected; };
-    link.query_status = [this]() -> const std::string* {
-      if (!status_answers) SetLastErrorCode(kWsaTimedOut);
-      return status_answers ? &status : nullptr;
-    };
-    link.run_console = [this](std::string_view command) -> const std::string* {
-      if (command == "game.listPlayers") return players_answer ? &players : nullptr;
-      commands.emplace_back(command);
-      return commands_answer ? &empty_ : nullptr;
-    };
-    return link;
+  GameLink& Link() { return *this; }
+
+  bool QueryServerStatus(std::string* reply) override {
+    if (!status_answers) {
+      SetLastErrorCode(kWsaTimedOut);
+      return false;
+    }
+    *reply = status;
+    return true;
   }
-
- private:
-  std::string empty_;
+  bool RunConsoleCommand(std::string_view command, std::string* response = nullptr) override {
+    const bool list = command == "game.listPlayers";
+    if (!list) commands.emplace_back(command);
+    if (!(list ? players_answer : commands_answer)) return false;
+    if (response != nullptr) *response = list ? players : std::string();
+    return true;
+  }
 };
 
 }  // namespace varnholt::testing

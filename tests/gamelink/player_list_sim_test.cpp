@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gamelink/console_client.h"
+#include "gamelink/game_link_clients.h"
 #include "gamelink/player_list.h"
 #include "gamelink/status_query.h"
 #include "log/event_log.h"
@@ -43,7 +44,7 @@ TEST(PlayerListSimTest, ScriptedPlayersAndSmartBalance) {
   StatusQuery status(log, settings, clock);
   ConsoleClient console(log, settings, status);
   PlayerList list(log, settings);
-  const PlayerListLink link = MakePlayerListLink(console, status);
+  GameLinkClients link(console, status, list);
 
   const int game_port = FreePort(SOCK_DGRAM);
   const int console_port = FreePort(SOCK_STREAM);

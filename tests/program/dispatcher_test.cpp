@@ -7,11 +7,13 @@
 
 #include "core/notify_codes.h"
 #include "gamelink/chat_pieces.h"
+#include "support/recording_game_link.h"
 #include "support/temp_folder.h"
 
 namespace varnholt {
 namespace {
 
+using testing::RecordingGameLink;
 using testing::TempFolder;
 
 // Subsystems as the dispatcher sees them, recording what it asked for.
@@ -24,10 +26,6 @@ class RecordingServices : public DispatchServices {
   void NotifyClients(uint32_t code, std::string_view data, bool) override {
     notified.push_back({code, std::string(data)});
   }
-  bool RunConsoleCommand(const std::string& command) override {
-    console.push_back(command);
-    return fail_after < 0 || static_cast<int>(console.size()) <= fail_after;
-  }
   bool ServerRunning() override { return running; }
   void SetCurrentLevel(const std::string& level) override { current_level = level; }
   void SetRotationDirty() override { dirty = true; }
@@ -36,8 +34,6 @@ class RecordingServices : public DispatchServices {
 
   std::vector<std::pair<int32_t, uint32_t>> replies;
   std::vector<std::pair<uint32_t, std::string>> notified;
-  std::vector<std::string> console;
-  int fail_after = -1;
   bool running = true;
   bool paused = false;
   bool dirty = false;
@@ -46,7 +42,7 @@ class RecordingServices : public DispatchServices {
 
 class DispatcherTest : public ::testing::Test {
  protected:
-  DispatcherTest() : log_(tmp_.path(), clock_), dispatcher_(log_, services_) {}
+  DispatcherTest() : log_(tmp_.path(), clock_), dispatcher_(log_, link_, services_) {}
 
   void Run(uint32_t code, const std::string& text, int32_t origin = 0) {
     Command c;
@@ -60,6 +56,7 @@ class DispatcherTest : public ::testing::Test {
   TempFolder tmp_;
   ManualClock clock_;
   EventLog log_;
+  RecordingGameLink link_;  // the console commands the dispatcher ran
   RecordingServices services_;
   Dispatcher dispatcher_;
 };
@@ -83,8 +80,8 @@ TEST_F(DispatcherTest, OriginatorNames) {
 TEST_F(DispatcherTest, ChatIsSentInPiecesLoggedWithBlanksAndReplied) {
   std::string text = "this is a rather long chat message that needs to be split into two pieces ok";
   Run(kCmdChat, text, 3);
-  ASSERT_EQ(services_.console.size(), 2u);
-  EXPECT_EQ(services_.console[0].rfind("game.sayAll \"this\x80is", 0), 0u);
+  ASSERT_EQ(link_.commands.size(), 2u);
+  EXPECT_EQ(link_.commands[0].rfind("game.sayAll \"this\x80is", 0), 0u);
   EXPECT_NE(Log().find(" : User alice at 10.0.0.9 said '" + text + "'.\r\n"), std::string::npos);
   ASSERT_EQ(services_.replies.size(), 1u);
   EXPECT_EQ(services_.replies[0], std::make_pair(3, static_cast<uint32_t>(kNotifyChatSent)));
@@ -93,11 +90,11 @@ TEST_F(DispatcherTest, ChatIsSentInPiecesLoggedWithBlanksAndReplied) {
 TEST_F(DispatcherTest, ChatStartingWithStarIsNotLoggedAndAFailedPieceStopsAll) {
   Run(kCmdChat, "*quiet");
   EXPECT_EQ(Log().find("said"), std::string::npos);
-  services_.console.clear();
-  services_.fail_after = 1;
+  link_.commands.clear();
+  link_.fail_after = 1;
   services_.replies.clear();
   Run(kCmdServerMessage, std::string(200, 'x'), 3);
-  EXPECT_EQ(services_.console.size(), 2u);  // the second piece failed; nothing after it
+  EXPECT_EQ(link_.commands.size(), 2u);  // the second piece failed; nothing after it
   EXPECT_NE(Log().find("Couldn't send server message! The command failed."), std::string::npos);
   EXPECT_EQ(services_.replies.back().second, static_cast<uint32_t>(kNotifyFailed));
   EXPECT_EQ(Log().find("said 'xxx"), std::string::npos);
@@ -106,7 +103,7 @@ TEST_F(DispatcherTest, ChatStartingWithStarIsNotLoggedAndAFailedPieceStopsAll) {
 TEST_F(DispatcherTest, SetNextMapWhileStoppedSucceedsWithoutConsole) {
   services_.running = false;
   Run(kCmdSetNextMap, "gulf_of_oman");
-  EXPECT_TRUE(services_.console.empty());
+  EXPECT_TRUE(link_.commands.empty());
   EXPECT_EQ(services_.current_level, "gulf_of_oman");
   EXPECT_TRUE(services_.dirty);
   EXPECT_NE(Log().find("User operator at console changed the next map to gulf_of_oman."),
@@ -123,7 +120,7 @@ TEST_F(DispatcherTest, PauseTogglesTheFlagAndFailuresReplyToTheOrigin) {
   std::string log = Log();
   EXPECT_NE(log.find("User operator at console paused the server."), std::string::npos);
   EXPECT_NE(log.find("User operator at console unpaused the server."), std::string::npos);
-  services_.fail_after = 0;
+  link_.fail_after = 0;
   Run(kCmdRestartMap, "", 3);
   EXPECT_NE(Log().find("Couldn't restart map! The command failed."), std::string::npos);
   EXPECT_EQ(services_.replies.back(), std::make_pair(3, static_cast<uint32_t>(kNotifyFailed)));
@@ -132,7 +129,7 @@ TEST_F(DispatcherTest, PauseTogglesTheFlagAndFailuresReplyToTheOrigin) {
 TEST_F(DispatcherTest, CodesOutsideTheTableDoNothing) {
   Run(kCommandBase + 30, "x");
   Run(0x12345678, "x");
-  EXPECT_TRUE(services_.console.empty());
+  EXPECT_TRUE(link_.commands.empty());
   EXPECT_FALSE(dispatcher_.Busy());
 }
 

@@ -2,6 +2,7 @@
 // ashfront-sim process over loopback.
 #include <gtest/gtest.h>
 
+#include "gamelink/game_link_clients.h"
 #include "gamelink_harness.h"
 #include "log/error_text.h"
 #include "platform/last_error.h"
@@ -10,20 +11,21 @@
 namespace varnholt::testing {
 namespace {
 
-// The link over the real clients, counting the exchanges.
-class ClientLink final : public ClientSettingsLink<ConsoleClient, StatusQuery> {
+// The program's link over the real clients, counting the exchanges.
+class CountingLink final : public GameLinkClients {
  public:
-  using ClientSettingsLink::ClientSettingsLink;
-  bool RunConsoleCommand(const std::string& command, std::string* response) override {
+  using GameLinkClients::GameLinkClients;
+  bool RunConsoleCommand(std::string_view command, std::string* response) override {
     ++exchanges;
-    return ClientSettingsLink::RunConsoleCommand(command, response);
+    return GameLinkClients::RunConsoleCommand(command, response);
   }
   int exchanges = 0;
 };
 
 class LiveSettingsSimTest : public GameLinkTest {
  protected:
-  LiveSettingsSimTest() : link_(console_, status_), live_(settings_, link_) {}
+  LiveSettingsSimTest()
+      : players_(log_, settings_), link_(console_, status_, players_), live_(settings_, link_) {}
 
   bool Connect() {
     if (!sim_.Start({})) return false;
@@ -40,7 +42,8 @@ class LiveSettingsSimTest : public GameLinkTest {
   }
 
   SimServer sim_;
-  ClientLink link_;
+  PlayerList players_;
+  CountingLink link_;
   LiveSettings live_;
 };
 

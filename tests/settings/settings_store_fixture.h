@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "settings/settings_store.h"
+#include "support/recording_game_link.h"
 #include "support/temp_folder.h"
 
 namespace varnholt {
@@ -23,7 +24,8 @@ class SettingsStoreFixture : public ::testing::Test {
       : log_(tmp_.path(), clock_),
         files_(table_, log_),
         queue_(clock_, log_),
-        store_(table_, files_, log_, queue_, tmp_.path(), tmp_.Sub("Mods/ashfront/Settings")) {
+        store_(table_, files_, log_, queue_, link_, tmp_.path(),
+               tmp_.Sub("Mods/ashfront/Settings")) {
     CreateFolders(tmp_.Sub("Mods/ashfront/Settings"));
     log_.SetLineObserver([this](const std::string& line) {
       // Keep only the message after "date time : ", without the CR LF.
@@ -72,6 +74,7 @@ class SettingsStoreFixture : public ::testing::Test {
   SettingsTable table_;
   SettingsFiles files_;
   CommandQueue queue_;
+  testing::RecordingGameLink link_;  // not connected unless a test says so
   SettingsStore store_;
   std::vector<std::string> logged_;
 };

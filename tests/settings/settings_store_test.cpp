@@ -52,7 +52,7 @@ TEST_F(Store, ChangesAreAuditedInTheOriginatorsNameSavedAndSnapshotted) {
 }
 
 TEST_F(Store, WhileConnectedTheSaveQueuesThePushWhichMovesTheSnapshot) {
-  store_.SetHooks({.console_connected = [] { return true; }});
+  link_.connected = true;
   table_.SetInt("admin.timeLimit", 20);
   ASSERT_TRUE(store_.SaveAllChanges());
   auto queued = Queued();
@@ -147,16 +147,9 @@ TEST_F(Store, StartLoadsDefaultsWithTheMachinesAddressFirstAndIsAlwaysDedicated)
 }
 
 TEST_F(Store, PunkBusterSettingsAreLoadedIntoARunningServer) {
-  bool running = false, connected = false;
-  std::vector<std::string> commands;
-  store_.SetHooks({.console_connected = [&] { return connected; },
-                   .server_running = [&] { return running; },
-                   .punkbuster_enabled = [] { return true; },
-                   .run_console_command =
-                       [&](const std::string& c) {
-                         commands.push_back(c);
-                         return true;
-                       }});
+  bool running = false;
+  store_.SetHooks(
+      {.server_running = [&] { return running; }, .punkbuster_enabled = [] { return true; }});
   store_.MarkPunkBusterSettingsEdited();
   ASSERT_TRUE(store_.SaveAllChanges());  // not running: it reads the file when it starts
   EXPECT_TRUE(Logged("User operator at console updated the PunkBuster server settings."));
@@ -168,9 +161,9 @@ TEST_F(Store, PunkBusterSettingsAreLoadedIntoARunningServer) {
   EXPECT_TRUE(Logged("Couldn't load PunkBuster settings! Not connected."));
   EXPECT_TRUE(store_.PunkBusterSettingsEdited());
 
-  connected = true;
+  link_.connected = true;
   ASSERT_TRUE(store_.SaveAllChanges());
-  EXPECT_EQ(commands, std::vector<std::string>{"pb_sv_load pbsv.cfg"});
+  EXPECT_EQ(link_.commands, std::vector<std::string>{"pb_sv_load pbsv.cfg"});
   EXPECT_TRUE(Logged("PunkBuster settings have been loaded from pbsv.cfg."));
   EXPECT_FALSE(store_.PunkBusterSettingsEdited());
   EXPECT_EQ(Notified(), std::vector<uint32_t>{0xBEEF0012});

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -42,37 +43,34 @@ class PopupOnXvfbTest : public ::testing::Test {
                            game_.path(), {"DISPLAY=" + display_name_}, game_.Sub("sim.txt")));
     setenv("DISPLAY", display_name_.c_str(), 1);
     display_ = XOpenDisplay(display_name_.c_str());
-    ASSERT_NE(display_, nullptr);
+    ASSERT_NE(display_, nullptr) << display_name_ << ": " << tmp_.Read("xvfb.txt");
     root_ = DefaultRootWindow(display_);
     ASSERT_TRUE(WaitUntil([&] { return (popup_ = SimWindow()) != 0; }, 10000))
         << game_.Read("sim.txt");
   }
 
-  // An X server on a display number of our own, away from any desktop: a number whose
-  // socket and lock are free, and another one when a concurrent run took it first (our
-  // server then ends at once), so the test never talks to someone else's server.
+  // An X server on a display of its own: Xvfb picks a free number itself and reports it
+  // once it accepts clients, so another run's server is never taken for ours.
   bool StartXvfb() {
-    int number = 90 + static_cast<int>(getpid() % 400);
-    for (int attempt = 0; attempt < 400; ++attempt, number = 90 + (number - 89) % 400) {
-      const std::string n = std::to_string(number);
-      if (std::filesystem::exists("/tmp/.X11-unix/X" + n) ||
-          std::filesystem::exists("/tmp/.X" + n + "-lock")) {
-        continue;
-      }
-      display_name_ = ":" + n;
-      if (!xvfb_.Start("/usr/bin/Xvfb",
-                       {display_name_, "-nolisten", "tcp", "-screen", "0", "640x480x24"},
-                       tmp_.path())) {
-        return false;
-      }
-      // Ready when it accepts a client, not merely when its socket appears.
-      if (WaitUntil([&] { return xvfb_.Wait(0) || X11DisplayAnswers(display_name_); }, 10000) &&
-          xvfb_.running()) {
-        return true;
-      }
-      xvfb_.Kill();
+    const std::string report = tmp_.Sub("xvfb.txt");
+    if (!xvfb_.Start("/usr/bin/Xvfb",
+                     {"-displayfd", "2", "-nolisten", "tcp", "-screen", "0", "640x480x24"},
+                     tmp_.path(), {}, report)) {
+      return false;
     }
-    return false;
+    return WaitUntil(
+               [&] {
+                 std::istringstream lines(tmp_.Read("xvfb.txt"));
+                 for (std::string line; std::getline(lines, line);) {
+                   if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos) {
+                     display_name_ = ":" + line;
+                     return true;
+                   }
+                 }
+                 return false;
+               },
+               10000) &&
+           X11DisplayAnswers(display_name_);
   }
 
   void TearDown() override {

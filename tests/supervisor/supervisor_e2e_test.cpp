@@ -15,6 +15,7 @@
 #include "core/interface_list.h"
 #include "core/notify_codes.h"
 #include "gamelink/console_client.h"
+#include "gamelink/game_link_clients.h"
 #include "gamelink/status_query.h"
 #include "maps/map_rotation.h"
 #include "platform/poll_event_loop.h"
@@ -55,10 +56,12 @@ class SupervisorE2ETest : public ::testing::Test {
         interfaces_(log_),
         status_(log_, settings_, clock_),
         console_(log_, settings_, status_),
+        players_(log_, settings_),
+        link_(console_, status_, players_),
         process_(game_.path(), log_, clock_),
         supervisor_(SupervisorDeps{log_, clock_, loop_, queue_, settings_, files_, rotation_,
-                                   interfaces_, console_, status_, windows_, process_, game_.path(),
-                                   game_.Sub("Mods/ashfront/Settings")}) {
+                                   interfaces_, link_, console_, status_, windows_, process_,
+                                   game_.path(), game_.Sub("Mods/ashfront/Settings")}) {
     game_.Write("Mods/ashfront/init.con", "");
     game_.Write("Mods/ashfront/Settings/Maps.con", "ashfront,hue,15\r\n");
     game_.Write("Mods/ashfront/Settings/Mods.con", "ashfront\r\n");
@@ -122,6 +125,8 @@ class SupervisorE2ETest : public ::testing::Test {
   InterfaceList interfaces_;
   StatusQuery status_;
   ConsoleClient console_;
+  PlayerList players_;
+  GameLinkClients link_;
   NoWindows windows_;
   ServerProcess process_;
   Supervisor supervisor_;
