@@ -10,6 +10,7 @@
 #include <string>
 
 #include "maps/archive_writer.h"
+#include "platform/processes.h"
 #include "support/child_process.h"
 #include "support/free_port.h"
 #include "support/temp_folder.h"
@@ -343,6 +344,9 @@ TEST_F(DemoInstallationTest, AServerUnderWineIsLaunchedFoundAndStopped) {
   // Started by hand under Wine, it is adopted by the next manager.
   ChildProcess by_hand;
   ASSERT_TRUE(by_hand.Start(wine.Sub("wine"), {"ashfront_w32ded.exe"}, game.path()));
+  // Adoption looks once, at start-up: wait until the stand-in has become the loader.
+  ASSERT_TRUE(WaitUntil(
+      [&] { return ProcessRunsFile(by_hand.pid(), game.Sub("ashfront_w32ded.exe")); }, 10000));
   ChildProcess adopter;
   ASSERT_TRUE(adopter.Start(VARNHOLTD_PATH, {"-quiet"}, game.path(), env, game.Sub("adopter.txt")));
   EXPECT_TRUE(WaitUntil(

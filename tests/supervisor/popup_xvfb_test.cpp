@@ -53,9 +53,10 @@ class PopupOnXvfbTest : public ::testing::Test {
   // once it accepts clients, so another run's server is never taken for ours.
   bool StartXvfb() {
     const std::string report = tmp_.Sub("xvfb.txt");
-    if (!xvfb_.Start("/usr/bin/Xvfb",
-                     {"-displayfd", "2", "-nolisten", "tcp", "-screen", "0", "640x480x24"},
-                     tmp_.path(), {}, report)) {
+    if (!xvfb_.Start(
+            "/usr/bin/Xvfb",
+            {"-displayfd", "2", "-noreset", "-nolisten", "tcp", "-screen", "0", "640x480x24"},
+            tmp_.path(), {}, report)) {
       return false;
     }
     return WaitUntil(
