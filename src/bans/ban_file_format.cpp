@@ -146,6 +146,14 @@ std::string FormatBanLine(const BanRecord& r) {
   return line;
 }
 
+std::vector<std::string_view> SplitCollapsing(std::string_view text, std::string_view delimiters) {
+  std::vector<std::string_view> pieces;
+  Pieces p(text);
+  std::string_view piece;
+  while (p.Next(delimiters, &piece)) pieces.push_back(piece);
+  return pieces;
+}
+
 int64_t ParseBanTime(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;

@@ -32,6 +32,9 @@ std::vector<BanRecord> ParseBanListText(std::string_view text);
 // The record's line, with its line feed; fields cut to their widths.
 std::string FormatBanLine(const BanRecord& record);
 
+// Splits like the classic tokenizer: runs of delimiters collapse, empty pieces are skipped.
+std::vector<std::string_view> SplitCollapsing(std::string_view text, std::string_view delimiters);
+
 // Reads a decimal time; text that is not a number (or does not fit) reads as 0.
 int64_t ParseBanTime(std::string_view text);
 

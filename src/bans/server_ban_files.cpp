@@ -121,6 +121,10 @@ void ReadPbBansText(std::string_view text, BanIdentities* bans) {
   });
 }
 
+bool SameIdentity(std::string_view a, std::string_view b) {
+  return EqualsNoCase(a, b);
+}
+
 bool BansAddress(std::string_view line, std::string_view address) {
   ServerBanLine ban = ParseServerBanLine(line);
   return ban.kind == ServerBanLine::kAddress && ban.value == address;

@@ -39,6 +39,9 @@ void ReadBanListConText(std::string_view text, BanIdentities* bans);
 void ReadPbBansText(std::string_view text, BanIdentities* bans);
 std::string LowerHex(std::string_view text);
 
+// Identities and names compare ignoring the case of ASCII letters.
+bool SameIdentity(std::string_view a, std::string_view b);
+
 // Line tests for removing one identity from the files.
 bool BansAddress(std::string_view line, std::string_view address);
 bool BansKey(std::string_view line, std::string_view keyhash);
