@@ -79,6 +79,27 @@ class Bans {
   // covers stays banned on the server.
   bool ExpireTimedBans();
 
+  // Keeping the program's list and the server's ban files in step (ban_sync.cpp). Each
+  // reads the files afresh; the writers replace their target whole only after the source
+  // was read whole, so a failure in the middle leaves the old file.
+  // True when every identity of ServerBanList.con is banned in the server's files.
+  bool ListFoundInServerFiles();
+  // True when every identity banned in the server's files is in ServerBanList.con.
+  bool ServerFilesFoundInList();
+  // Both directions; the second runs only when the first agreed.
+  bool VerifyBanListSync();
+  // Replaces the server's ban files with the identities of ServerBanList.con. Refused
+  // while the server runs: it rewrites its files itself.
+  bool SyncToServer();
+  // Replaces ServerBanList.con and the BanList with the bans of the server's files.
+  bool SyncFromServer();
+  // The ban page's export and import: import replaces the list in memory and marks it for
+  // the next apply; refresh reads ServerBanList.con again; apply saves a changed list.
+  bool ExportBanList(const std::string& path);
+  bool ImportBanList(const std::string& path);
+  bool RefreshBanList();
+  bool ApplyBanList();
+
   const BanFiles& Files() const { return files_; }
 
  private:
