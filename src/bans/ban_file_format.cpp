@@ -13,13 +13,22 @@ class Pieces {
  public:
   explicit Pieces(std::string_view text) : text_(text) {}
   bool Next(std::string_view delimiters, std::string_view* piece) {
-    size_t start = text_.find_first_not_of(delimiters, pos_);
-    if (start == std::string_view::npos) {
-      pos_ = text_.size();
+    // Delimiter sets hold one or two characters; a direct test beats find_first_of's
+    // per-character search of the set.
+    auto is_delimiter = [delimiters](char c) {
+      for (char d : delimiters) {
+        if (c == d) return true;
+      }
+      return false;
+    };
+    size_t start = pos_;
+    while (start < text_.size() && is_delimiter(text_[start])) ++start;
+    if (start == text_.size()) {
+      pos_ = start;
       return false;
     }
-    size_t end = text_.find_first_of(delimiters, start);
-    if (end == std::string_view::npos) end = text_.size();
+    size_t end = start;
+    while (end < text_.size() && !is_delimiter(text_[end])) ++end;
     *piece = text_.substr(start, end - start);
     pos_ = end < text_.size() ? end + 1 : end;  // the delimiter that ended it is used up
     return true;
@@ -30,34 +39,41 @@ class Pieces {
   size_t pos_ = 0;
 };
 
+std::string_view CutView(std::string_view text, size_t width) {
+  return text.substr(0, width - 1);
+}
+
 std::string Cut(std::string_view text, size_t width) {
-  return std::string(text.substr(0, width - 1));
+  return std::string(CutView(text, width));
 }
 
 // A field whose first character is `*` is empty.
-std::string Field(std::string_view piece, size_t width) {
-  if (!piece.empty() && piece[0] == '*') return std::string();
-  return Cut(piece, width);
+std::string_view FieldView(std::string_view piece, size_t width) {
+  if (!piece.empty() && piece[0] == '*') return {};
+  return CutView(piece, width);
 }
 
-std::string Written(const std::string& value, size_t width, bool quoted) {
-  std::string out = Cut(value, width);
-  std::string clean;
-  clean.reserve(out.size());
-  for (char c : out) {
+void AppendWritten(const std::string& value, size_t width, bool quoted, std::string* out) {
+  std::string_view cut = CutView(value, width);
+  const size_t before = out->size();
+  for (char c : cut) {
     if (c == '\r' || c == '\n') continue;
     if (c == '"') c = '\'';
     if (c == ',' && !quoted) c = ';';
-    clean += c;
+    out->push_back(c);
   }
-  return clean.empty() ? std::string("*") : clean;
+  if (out->size() == before) out->push_back('*');
 }
 
-std::string Decimal(int64_t value) {
+void AppendDecimal(int64_t value, std::string* out) {
   char text[24];
-  std::snprintf(text, sizeof text, "%" PRId64, value);
-  return text;
+  int n = std::snprintf(text, sizeof text, "%" PRId64, value);
+  out->append(text, static_cast<size_t>(n));
 }
+
+constexpr size_t kWidths[8] = {
+    kBanPlayerWidth, kBanAddressWidth, kBanKeyhashWidth, kBanGuidWidth, kBanAdminWidth, 0, 0,
+    kBanReasonWidth};
 
 }  // namespace
 
@@ -65,21 +81,35 @@ void ForEachBanFileLine(std::string_view text, const std::function<void(std::str
   size_t pos = 0;
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);
-    size_t next = end == std::string_view::npos ? text.size() : end + 1;
-    std::string_view whole =
-        text.substr(pos, (end == std::string_view::npos ? text.size() : end) - pos);
-    for (size_t at = 0; at < whole.size() || at == 0; at += kBanLinePiece) {
-      std::string_view piece = whole.substr(at, kBanLinePiece);
-      std::string clean;
-      clean.reserve(piece.size());
-      for (char c : piece) {
-        if (c != '\r' && c != '\n') clean += c;
-      }
-      line(clean);
-      if (whole.empty()) break;
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view whole = text.substr(pos, end - pos);
+    if (whole.empty()) line(whole);
+    for (size_t at = 0; at < whole.size(); at += kBanLinePiece) {
+      line(whole.substr(at, kBanLinePiece));
     }
-    pos = next;
+    pos = end + 1;
   }
+}
+
+std::string_view WithoutCarriageReturns(std::string_view text, std::string* storage) {
+  if (text.find('\r') == std::string_view::npos) return text;
+  storage->clear();
+  storage->reserve(text.size());
+  for (char c : text) {
+    if (c != '\r') storage->push_back(c);
+  }
+  return *storage;
+}
+
+bool SplitBanLine(std::string_view line, std::string_view f[8]) {
+  static constexpr std::string_view kDelimiters[8] = {"\"", ",", ",", ",", "\"", ",", ",", ",\n"};
+  Pieces p(line);
+  for (int i = 0; i < 8; ++i) {
+    if (!p.Next(kDelimiters[i], &f[i])) return false;
+  }
+  f[0] = f[0] == "*" ? std::string_view() : CutView(f[0], kBanPlayerWidth);
+  for (int i : {1, 2, 3, 4, 7}) f[i] = FieldView(f[i], kWidths[i]);
+  return true;
 }
 
 bool ParseBanIdentities(std::string_view line, BanRecord* record) {
@@ -90,59 +120,60 @@ bool ParseBanIdentities(std::string_view line, BanRecord* record) {
     return false;
   }
   record->player = player == "*" ? std::string() : Cut(player, kBanPlayerWidth);
-  record->address = Field(address, kBanAddressWidth);
-  record->keyhash = Field(keyhash, kBanKeyhashWidth);
-  record->guid = Field(guid, kBanGuidWidth);
+  record->address = FieldView(address, kBanAddressWidth);
+  record->keyhash = FieldView(keyhash, kBanKeyhashWidth);
+  record->guid = FieldView(guid, kBanGuidWidth);
   return true;
 }
 
 bool ParseBanLine(std::string_view line, BanRecord* record) {
-  Pieces p(line);
   std::string_view f[8];
-  static constexpr std::string_view kDelimiters[8] = {"\"", ",", ",", ",", "\"", ",", ",", ",\n"};
-  for (int i = 0; i < 8; ++i) {
-    if (!p.Next(kDelimiters[i], &f[i])) return false;
-  }
-  record->player = f[0] == "*" ? std::string() : Cut(f[0], kBanPlayerWidth);
-  record->address = Field(f[1], kBanAddressWidth);
-  record->keyhash = Field(f[2], kBanKeyhashWidth);
-  record->guid = Field(f[3], kBanGuidWidth);
-  record->admin = Field(f[4], kBanAdminWidth);
+  if (!SplitBanLine(line, f)) return false;
+  record->player.assign(f[0]);
+  record->address.assign(f[1]);
+  record->keyhash.assign(f[2]);
+  record->guid.assign(f[3]);
+  record->admin.assign(f[4]);
   record->bantime = ParseBanTime(f[5]);
   record->expires = ParseBanTime(f[6]);
-  record->reason = Field(f[7], kBanReasonWidth);
+  record->reason.assign(f[7]);
   return true;
 }
 
 std::vector<BanRecord> ParseBanListText(std::string_view text) {
   std::vector<BanRecord> records;
-  ForEachBanFileLine(text, [&records](std::string_view line) {
+  std::string storage;
+  ForEachBanFileLine(WithoutCarriageReturns(text, &storage), [&records](std::string_view line) {
     BanRecord r;
     if (ParseBanLine(line, &r)) records.push_back(std::move(r));
   });
   return records;
 }
 
+void AppendBanLine(const BanRecord& r, std::string* out) {
+  out->push_back('"');
+  AppendWritten(r.player, kBanPlayerWidth, true, out);
+  out->append("\",");
+  AppendWritten(r.address, kBanAddressWidth, false, out);
+  out->push_back(',');
+  AppendWritten(r.keyhash, kBanKeyhashWidth, false, out);
+  out->push_back(',');
+  AppendWritten(r.guid, kBanGuidWidth, false, out);
+  out->append(",\"");
+  AppendWritten(r.admin, kBanAdminWidth, true, out);
+  out->append("\",");
+  AppendDecimal(r.bantime, out);
+  out->push_back(',');
+  AppendDecimal(r.expires, out);
+  out->push_back(',');
+  AppendWritten(r.reason, kBanReasonWidth, false, out);
+  out->push_back('\n');
+}
+
 std::string FormatBanLine(const BanRecord& r) {
   std::string line;
   line.reserve(160);
-  line += '"';
-  line += Written(r.player, kBanPlayerWidth, true);
-  line += "\",";
-  line += Written(r.address, kBanAddressWidth, false);
-  line += ',';
-  line += Written(r.keyhash, kBanKeyhashWidth, false);
-  line += ',';
-  line += Written(r.guid, kBanGuidWidth, false);
-  line += ",\"";
-  line += Written(r.admin, kBanAdminWidth, true);
-  line += "\",";
-  line += Decimal(r.bantime);
-  line += ',';
-  line += Decimal(r.expires);
-  line += ',';
-  line += Written(r.reason, kBanReasonWidth, false);
-  line += '\n';
+  AppendBanLine(r, &line);
   return line;
 }
 

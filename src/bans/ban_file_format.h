@@ -19,8 +19,15 @@ namespace varnholt {
 // next piece.
 constexpr size_t kBanLinePiece = 1023;
 
-// Calls `line` for every line piece of `text` (line ends removed).
+// Calls `line` for every line piece of `text` (line feeds removed; carriage returns must
+// be gone already, see WithoutCarriageReturns). The pieces are views into `text`.
 void ForEachBanFileLine(std::string_view text, const std::function<void(std::string_view)>& line);
+// `text` without carriage returns: itself when it has none, else a copy kept in `storage`.
+std::string_view WithoutCarriageReturns(std::string_view text, std::string* storage);
+
+// The eight fields of a line as views into it, `*` fields already empty; false when the
+// line lacks one.
+bool SplitBanLine(std::string_view line, std::string_view fields[8]);
 
 // The first four fields (player to guid) of a line; false when the line lacks them.
 bool ParseBanIdentities(std::string_view line, BanRecord* record);
@@ -31,6 +38,7 @@ std::vector<BanRecord> ParseBanListText(std::string_view text);
 
 // The record's line, with its line feed; fields cut to their widths.
 std::string FormatBanLine(const BanRecord& record);
+void AppendBanLine(const BanRecord& record, std::string* out);
 
 // Splits like the classic tokenizer: runs of delimiters collapse, empty pieces are skipped.
 std::vector<std::string_view> SplitCollapsing(std::string_view text, std::string_view delimiters);

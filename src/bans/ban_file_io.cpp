@@ -19,6 +19,7 @@ bool ReadBanFile(EventLog& log, const std::string& path, std::string* text,
     return false;
   }
   if (opened != nullptr) *opened = true;
+  if (file.Size() <= kMaxBanFileBytes) text->reserve(file.Size());
   char buffer[65536];
   for (;;) {
     size_t got = 0;

@@ -12,7 +12,7 @@ namespace varnholt {
 std::string BanListText(const std::vector<BanRecord>& records) {
   std::string text;
   text.reserve(records.size() * 120);
-  for (const BanRecord& r : records) text += FormatBanLine(r);
+  for (const BanRecord& r : records) AppendBanLine(r, &text);
   return text;
 }
 

@@ -20,18 +20,117 @@ constexpr const char* kReadServer = "Couldn't read server banlist file! %s";
 constexpr const char* kOpenPb = "Couldn't open PunkBuster banlist file! %s";
 constexpr const char* kReadPb = "Couldn't read PunkBuster banlist file! %s";
 
+// The three files as verification reads them: each at most once, and only when needed.
+// The identity sets are views into the texts kept here.
+struct SyncFiles {
+  bool list_read = false;
+  std::string list_storage;
+  std::string list_clean;
+  BanIdentities list;
+  bool list_found = false;  // every list identity is in the server's files
+  bool con_read = false;
+  std::string con_text;
+  BanIdentities con;
+  bool pb_read = false;
+  std::string pb_text;
+  BanIdentities pb;
+};
+
 // The identities of the ServerBanList.con lines the list itself would load (all eight
 // fields), so a line the list skips cannot make the two sides disagree.
-void ReadListIdentities(std::string_view text, std::vector<BanRecord>* records,
-                        BanIdentities* ids) {
-  ForEachBanFileLine(text, [&](std::string_view line) {
-    BanRecord r;
-    if (!ParseBanLine(line, &r)) return;
-    if (!r.address.empty()) ids->addresses.insert(r.address);
-    if (!r.keyhash.empty()) ids->keys.insert(LowerHex(r.keyhash));
-    if (!r.guid.empty()) ids->guids.insert(LowerHex(r.guid));
-    if (records != nullptr) records->push_back(std::move(r));
+bool ReadListFile(EventLog& log, const std::string& path, SyncFiles* f) {
+  if (f->list_read) return true;
+  if (!ReadBanFile(log, path, &f->list_storage, kOpenList, kReadList)) return false;
+  std::string_view text = WithoutCarriageReturns(f->list_storage, &f->list_clean);
+  const size_t expected = text.size() / 100 + 16;  // lines are rarely shorter
+  f->list.addresses.reserve(expected);
+  f->list.keys.reserve(expected);
+  f->list.guids.reserve(expected / 4);
+  ForEachBanFileLine(text, [f](std::string_view line) {
+    std::string_view fields[8];
+    if (!SplitBanLine(line, fields)) return;
+    if (!fields[1].empty()) f->list.addresses.insert(fields[1]);
+    if (!fields[2].empty()) f->list.keys.insert(fields[2]);
+    if (!fields[3].empty()) f->list.guids.insert(fields[3]);
   });
+  f->list_read = true;
+  return true;
+}
+
+bool ReadConFile(EventLog& log, const std::string& path, const char* open_failure,
+                 const char* read_failure, SyncFiles* f) {
+  if (f->con_read) return true;
+  if (!ReadBanFile(log, path, &f->con_text, open_failure, read_failure)) return false;
+  f->con.addresses.reserve(f->con_text.size() / 120 + 16);
+  f->con.keys.reserve(f->con_text.size() / 120 + 16);
+  ReadBanListConText(f->con_text, &f->con);
+  f->con_read = true;
+  return true;
+}
+
+bool ReadPbFile(EventLog& log, const std::string& path, const char* open_failure,
+                const char* read_failure, SyncFiles* f) {
+  if (f->pb_read) return true;
+  if (!ReadBanFile(log, path, &f->pb_text, open_failure, read_failure)) return false;
+  ReadPbBansText(f->pb_text, &f->pb);
+  f->pb_read = true;
+  return true;
+}
+
+bool Missing(EventLog& log, const char* where, const char* kind, std::string_view value) {
+  std::string text(value);
+  log.LogMessage(kSoundNone, "The %s banlist has no ban on %s %s.", where, kind, text.c_str());
+  return false;
+}
+
+// The first identity of `wanted` that `held` lacks, or empty.
+std::string_view FirstMissing(const IdentitySet& wanted, const IdentitySet& held) {
+  return wanted.FirstNotIn(held);
+}
+
+bool ListFound(EventLog& log, const BanFiles& files, SyncFiles* f) {
+  if (!ReadListFile(log, files.server_ban_list, f)) return false;
+  if (f->list.addresses.size() + f->list.keys.size() > 0) {
+    if (!ReadConFile(log, files.ban_list_con, kOpenList, kReadList, f)) return false;
+    std::string_view m = FirstMissing(f->list.addresses, f->con.addresses);
+    if (!m.empty()) return Missing(log, "server", "address", m);
+    m = FirstMissing(f->list.keys, f->con.keys);
+    if (!m.empty()) return Missing(log, "server", "keyhash", m);
+  }
+  if (f->list.guids.size() > 0) {
+    if (!ReadPbFile(log, files.pb_bans, kOpenList, kReadList, f)) return false;
+    std::string_view m = FirstMissing(f->list.guids, f->pb.guids);
+    if (!m.empty()) return Missing(log, "server", "GUID", m);
+  }
+  f->list_found = true;
+  return true;
+}
+
+// Once every identity of the list was found in the server's files, the files hold nothing
+// more exactly when their sets are no larger; only a difference needs a search.
+bool Covered(const IdentitySet& server, const IdentitySet& mine, bool list_found,
+             std::string_view* missing) {
+  if (list_found && server.size() == mine.size()) return true;
+  *missing = FirstMissing(server, mine);
+  return missing->empty();
+}
+
+bool FilesFound(EventLog& log, const BanFiles& files, bool punkbuster, SyncFiles* f) {
+  if (!ReadConFile(log, files.ban_list_con, kOpenServer, kReadServer, f)) return false;
+  if (!ReadListFile(log, files.server_ban_list, f)) return false;
+  std::string_view m;
+  if (!Covered(f->con.addresses, f->list.addresses, f->list_found, &m)) {
+    return Missing(log, "Varnholt", "address", m);
+  }
+  if (!Covered(f->con.keys, f->list.keys, f->list_found, &m)) {
+    return Missing(log, "Varnholt", "keyhash", m);
+  }
+  if (!punkbuster) return true;
+  if (!ReadPbFile(log, files.pb_bans, kOpenPb, kReadPb, f)) return false;
+  if (!Covered(f->pb.guids, f->list.guids, f->list_found, &m)) {
+    return Missing(log, "Varnholt", "GUID", m);
+  }
+  return true;
 }
 
 BanRecord ServerFileRecord(std::string address, std::string keyhash, std::string guid) {
@@ -43,87 +142,18 @@ BanRecord ServerFileRecord(std::string address, std::string keyhash, std::string
 }  // namespace
 
 bool Bans::ListFoundInServerFiles() {
-  std::string text;
-  if (!ReadBanFile(log_, files_.server_ban_list, &text, kOpenList, kReadList)) return false;
-  std::vector<BanRecord> records;
-  BanIdentities unused;
-  ReadListIdentities(text, &records, &unused);
-  // Each server file is read once, and only when an identity needs it.
-  BanIdentities server;
-  bool con_read = false;
-  bool pb_read = false;
-  for (const BanRecord& r : records) {
-    if (!r.address.empty() || !r.keyhash.empty()) {
-      if (!con_read) {
-        std::string con;
-        if (!ReadBanFile(log_, files_.ban_list_con, &con, kOpenList, kReadList)) return false;
-        ReadBanListConText(con, &server);
-        con_read = true;
-      }
-      if (!r.address.empty() && !server.addresses.count(r.address)) {
-        log_.LogMessage(kSoundNone, "The server banlist has no ban on address %s.",
-                        r.address.c_str());
-        return false;
-      }
-      if (!r.keyhash.empty() && !server.keys.count(LowerHex(r.keyhash))) {
-        log_.LogMessage(kSoundNone, "The server banlist has no ban on keyhash %s.",
-                        r.keyhash.c_str());
-        return false;
-      }
-    }
-    if (!r.guid.empty()) {
-      if (!pb_read) {
-        std::string pb;
-        if (!ReadBanFile(log_, files_.pb_bans, &pb, kOpenList, kReadList)) return false;
-        ReadPbBansText(pb, &server);
-        pb_read = true;
-      }
-      if (!server.guids.count(LowerHex(r.guid))) {
-        log_.LogMessage(kSoundNone, "The server banlist has no ban on GUID %s.", r.guid.c_str());
-        return false;
-      }
-    }
-  }
-  return true;
+  SyncFiles f;
+  return ListFound(log_, files_, &f);
 }
 
 bool Bans::ServerFilesFoundInList() {
-  std::string con;
-  if (!ReadBanFile(log_, files_.ban_list_con, &con, kOpenServer, kReadServer)) return false;
-  std::string text;
-  if (!ReadBanFile(log_, files_.server_ban_list, &text, kOpenList, kReadList)) return false;
-  BanIdentities mine;
-  ReadListIdentities(text, nullptr, &mine);
-  BanIdentities server;
-  ReadBanListConText(con, &server);
-  for (const std::string& a : server.addresses) {
-    if (!mine.addresses.count(a)) {
-      log_.LogMessage(kSoundNone, "The Varnholt banlist has no ban on address %s.", a.c_str());
-      return false;
-    }
-  }
-  for (const std::string& k : server.keys) {
-    if (!mine.keys.count(k)) {
-      log_.LogMessage(kSoundNone, "The Varnholt banlist has no ban on keyhash %s.", k.c_str());
-      return false;
-    }
-  }
-  if (env_.punkbuster_installed()) {
-    std::string pb;
-    if (!ReadBanFile(log_, files_.pb_bans, &pb, kOpenPb, kReadPb)) return false;
-    ReadPbBansText(pb, &server);
-    for (const std::string& g : server.guids) {
-      if (!mine.guids.count(g)) {
-        log_.LogMessage(kSoundNone, "The Varnholt banlist has no ban on GUID %s.", g.c_str());
-        return false;
-      }
-    }
-  }
-  return true;
+  SyncFiles f;
+  return FilesFound(log_, files_, env_.punkbuster_installed(), &f);
 }
 
 bool Bans::VerifyBanListSync() {
-  return ListFoundInServerFiles() && ServerFilesFoundInList();
+  SyncFiles f;  // each file is read once for both directions
+  return ListFound(log_, files_, &f) && FilesFound(log_, files_, env_.punkbuster_installed(), &f);
 }
 
 bool Bans::SyncToServer() {
@@ -155,8 +185,12 @@ bool Bans::SyncFromServer() {
   std::vector<BanRecord> records;
   ForEachBanFileLine(con, [&records](std::string_view line) {
     ServerBanLine ban = ParseServerBanLine(line);
-    if (ban.kind == ServerBanLine::kAddress) records.push_back(ServerFileRecord(ban.value, "", ""));
-    if (ban.kind == ServerBanLine::kKey) records.push_back(ServerFileRecord("", ban.value, ""));
+    if (ban.kind == ServerBanLine::kAddress) {
+      records.push_back(ServerFileRecord(std::string(ban.value), "", ""));
+    }
+    if (ban.kind == ServerBanLine::kKey) {
+      records.push_back(ServerFileRecord("", std::string(ban.value), ""));
+    }
   });
   if (env_.punkbuster_installed()) {
     std::string pb;

@@ -79,10 +79,10 @@ ServerBanLine ParseServerBanLine(std::string_view line) {
     std::string_view address = words[1].substr(0, words[1].find(':'));
     if (address.empty()) return result;
     result.kind = ServerBanLine::kAddress;
-    result.value = std::string(address);
+    result.value = address;
   } else if (EqualsNoCase(words[0], "admin.addKeyToBanList")) {
     result.kind = ServerBanLine::kKey;
-    result.value = std::string(words[1]);
+    result.value = words[1];
   }
   return result;
 }
@@ -98,31 +98,106 @@ std::string GuidWord(std::string_view line) {
   return guid;
 }
 
-std::string LowerHex(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
+// Words never hold a carriage return, so these readers take lines ending in CR LF as they are.
 void ReadBanListConText(std::string_view text, BanIdentities* bans) {
   ForEachLine(text, [bans](std::string_view line) {
     ServerBanLine ban = ParseServerBanLine(line);
     if (ban.kind == ServerBanLine::kAddress) bans->addresses.insert(ban.value);
-    if (ban.kind == ServerBanLine::kKey) bans->keys.insert(LowerHex(ban.value));
+    if (ban.kind == ServerBanLine::kKey) bans->keys.insert(ban.value);
   });
 }
 
 void ReadPbBansText(std::string_view text, BanIdentities* bans) {
   ForEachLine(text, [bans](std::string_view line) {
-    std::string guid = GuidWord(line);
-    if (!guid.empty()) bans->guids.insert(LowerHex(guid));
+    if (!line.empty() && line[0] == ';') return;
+    ForEachWord(line, [bans](std::string_view w) {
+      if (!IsGuidText(w)) return true;
+      bans->guids.insert(w);
+      return false;
+    });
   });
 }
 
 bool SameIdentity(std::string_view a, std::string_view b) {
   return EqualsNoCase(a, b);
+}
+
+namespace {
+
+uint64_t NoCaseHash(std::string_view text) {
+  uint64_t h = 1469598103934665603u;
+  for (char c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    h = (h ^ static_cast<unsigned char>(c)) * 1099511628211u;
+  }
+  // The multiply leaves the low bits depending only on the low bits of each character, and
+  // the table is indexed by the low bits: mix the high ones down.
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdu;
+  h ^= h >> 33;
+  h *= 0xc4ceb9fe1a85ec53u;
+  return h ^ (h >> 33);
+}
+
+}  // namespace
+
+size_t IdentitySet::Find(std::string_view identity, uint64_t hash) const {
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Slot& s = slots_[i];
+    if (s.value.empty() || (s.hash == hash && EqualsNoCase(s.value, identity))) return i;
+  }
+}
+
+void IdentitySet::Grow(size_t capacity) {
+  std::vector<Slot> old;
+  old.swap(slots_);
+  slots_.assign(capacity, Slot{});
+  for (const Slot& s : old) {
+    if (!s.value.empty()) slots_[Find(s.value, s.hash)] = s;
+  }
+}
+
+void IdentitySet::reserve(size_t n) {
+  size_t capacity = 16;
+  while (capacity < n * 2) capacity *= 2;
+  if (capacity > slots_.size()) Grow(capacity);
+}
+
+void IdentitySet::insert(std::string_view identity) {
+  if (identity.empty()) return;
+  if ((size_ + 1) * 2 > slots_.size()) Grow(slots_.empty() ? 16 : slots_.size() * 2);
+  const uint64_t hash = NoCaseHash(identity);
+  Slot& slot = slots_[Find(identity, hash)];
+  if (!slot.value.empty()) return;
+  slot = Slot{hash, identity};
+  ++size_;
+}
+
+std::string_view IdentitySet::FirstNotIn(const IdentitySet& other) const {
+  constexpr size_t kAhead = 8;
+  if (size_ == 0) return {};
+  if (other.size_ == 0) {
+    for (const Slot& s : slots_) {
+      if (!s.value.empty()) return s.value;
+    }
+  }
+  const size_t mask = other.slots_.size() - 1;
+  for (size_t i = 0; i < slots_.size(); ++i) {
+    if (i + kAhead < slots_.size() && !slots_[i + kAhead].value.empty()) {
+      __builtin_prefetch(&other.slots_[slots_[i + kAhead].hash & mask]);
+      __builtin_prefetch(slots_[i + kAhead].value.data());
+    }
+    const Slot& s = slots_[i];
+    if (s.value.empty()) continue;
+    if (other.slots_[other.Find(s.value, s.hash)].value.empty()) return s.value;
+  }
+  return {};
+}
+
+size_t IdentitySet::count(std::string_view identity) const {
+  if (identity.empty() || slots_.empty()) return 0;
+  return slots_[Find(identity, NoCaseHash(identity))].value.empty() ? 0 : 1;
 }
 
 bool BansAddress(std::string_view line, std::string_view address) {

@@ -5,9 +5,11 @@
 // so 1.2.3.4 never matches the ban on 11.2.3.4.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
 #include "platform/local_time.h"
 
@@ -22,22 +24,56 @@ std::string GuidBanEntry(const CalendarFields& local, std::string_view guid);
 // What one BanList.con line bans.
 struct ServerBanLine {
   enum Kind { kNone, kAddress, kKey } kind = kNone;
-  std::string value;  // the address (before any ":") or the key
+  std::string_view value;  // the address (before any ":") or the key; a view into the line
 };
 ServerBanLine ParseServerBanLine(std::string_view line);
 // The first blank-separated word of a pbbans.dat line that is a GUID (32 hexadecimal
 // digits), or empty; comment lines (";") give none.
 std::string GuidWord(std::string_view line);
 
-// Identities as whole tokens: addresses as written, keys and GUIDs in lower case.
-struct BanIdentities {
-  std::unordered_set<std::string> addresses;
-  std::unordered_set<std::string> keys;
-  std::unordered_set<std::string> guids;
+// A set of whole identities compared ignoring the case of ASCII letters (hexadecimal keys
+// and GUIDs are written either way). It holds views: whatever it was filled from must
+// outlive it. Open addressing keeps a set of 100,000 identities free of per-entry
+// allocations.
+class IdentitySet {
+ public:
+  // Adds a non-empty identity; an empty one is ignored.
+  void insert(std::string_view identity);
+  size_t count(std::string_view identity) const;
+  size_t size() const { return size_; }
+  void reserve(size_t n);
+
+  // The first identity of this set that `other` lacks, or empty. Uses the stored hashes and
+  // fetches the other table's slots ahead, so a large comparison waits less on memory.
+  std::string_view FirstNotIn(const IdentitySet& other) const;
+
+  template <typename F>
+  void ForEach(F visit) const {
+    for (const Slot& s : slots_) {
+      if (!s.value.empty()) visit(s.value);
+    }
+  }
+
+ private:
+  struct Slot {
+    uint64_t hash = 0;
+    std::string_view value;
+  };
+  size_t Find(std::string_view identity, uint64_t hash) const;
+  void Grow(size_t capacity);
+
+  std::vector<Slot> slots_;
+  size_t size_ = 0;
 };
+
+struct BanIdentities {
+  IdentitySet addresses;
+  IdentitySet keys;
+  IdentitySet guids;
+};
+// The identities a server file bans, as views into `text`.
 void ReadBanListConText(std::string_view text, BanIdentities* bans);
 void ReadPbBansText(std::string_view text, BanIdentities* bans);
-std::string LowerHex(std::string_view text);
 
 // Identities and names compare ignoring the case of ASCII letters.
 bool SameIdentity(std::string_view a, std::string_view b);

@@ -145,14 +145,17 @@ bool Bans::ExpireTimedBans() {
   }
   const int64_t now = clock_.CalendarSeconds();
   const std::vector<BanRecord> records = ParseBanListText(text);
-  // What live bans still hold (permanent or not yet ended) is never lifted.
+  // What live bans still hold (permanent or not yet ended) is never lifted. The sets are
+  // views into `records`, which stays unchanged below.
   BanIdentities live;
+  live.addresses.reserve(records.size());
+  live.keys.reserve(records.size());
   bool any_due = false;
   for (const BanRecord& r : records) {
     if (r.LiveAt(now)) {
       if (!r.address.empty()) live.addresses.insert(r.address);
-      if (!r.keyhash.empty()) live.keys.insert(LowerHex(r.keyhash));
-      if (!r.guid.empty()) live.guids.insert(LowerHex(r.guid));
+      if (!r.keyhash.empty()) live.keys.insert(r.keyhash);
+      if (!r.guid.empty()) live.guids.insert(r.guid);
     } else {
       any_due = true;
     }
@@ -160,24 +163,21 @@ bool Bans::ExpireTimedBans() {
   if (!any_due) return true;
 
   BanIdentities lifted;
+  auto take = [](const std::string& value, const IdentitySet& live_set, const IdentitySet& done) {
+    return !value.empty() && !live_set.count(value) && !done.count(value) ? value : std::string();
+  };
   for (const BanRecord& r : records) {
     if (r.LiveAt(now)) continue;
-    Identities ids;
-    auto take = [](const std::string& value, const std::unordered_set<std::string>& live_set,
-                   const std::unordered_set<std::string>& done, std::string key) {
-      return !value.empty() && !live_set.count(key) && !done.count(key) ? value : std::string();
-    };
-    ids.address = take(r.address, live.addresses, lifted.addresses, r.address);
-    ids.keyhash = take(r.keyhash, live.keys, lifted.keys, LowerHex(r.keyhash));
-    ids.guid = take(r.guid, live.guids, lifted.guids, LowerHex(r.guid));
+    Identities ids{take(r.address, live.addresses, lifted.addresses),
+                   take(r.keyhash, live.keys, lifted.keys), take(r.guid, live.guids, lifted.guids)};
     Identities removed;
     bool ok = true;
     if (!ids.address.empty() || !ids.keyhash.empty() || !ids.guid.empty()) {
       ok = RemoveIdentities(ids, &removed);
     }
-    if (!removed.address.empty()) lifted.addresses.insert(removed.address);
-    if (!removed.keyhash.empty()) lifted.keys.insert(LowerHex(removed.keyhash));
-    if (!removed.guid.empty()) lifted.guids.insert(LowerHex(removed.guid));
+    if (!removed.address.empty()) lifted.addresses.insert(r.address);
+    if (!removed.keyhash.empty()) lifted.keys.insert(r.keyhash);
+    if (!removed.guid.empty()) lifted.guids.insert(r.guid);
     if (ok) {
       log_.LogMessage(kSoundNone, "Removed timed-ban on player %s (%s), the ban has expired.",
                       r.player.c_str(), r.keyhash.c_str());
@@ -187,18 +187,17 @@ bool Bans::ExpireTimedBans() {
   // whose lift failed keeps that identity and its expiry, and is tried again next time.
   bool changed = false;
   list_.Update([&](std::vector<BanRecord>& list) {
-    auto settle = [&](std::string& field, const std::unordered_set<std::string>& a,
-                      const std::unordered_set<std::string>& b, const std::string& key) {
-      if (!field.empty() && (a.count(key) || b.count(key))) {
+    auto settle = [&changed](std::string& field, const IdentitySet& a, const IdentitySet& b) {
+      if (!field.empty() && (a.count(field) || b.count(field))) {
         field.clear();
         changed = true;
       }
     };
     for (BanRecord& r : list) {
       if (r.LiveAt(now)) continue;
-      settle(r.address, lifted.addresses, live.addresses, r.address);
-      settle(r.keyhash, lifted.keys, live.keys, LowerHex(r.keyhash));
-      settle(r.guid, lifted.guids, live.guids, LowerHex(r.guid));
+      settle(r.address, lifted.addresses, live.addresses);
+      settle(r.keyhash, lifted.keys, live.keys);
+      settle(r.guid, lifted.guids, live.guids);
     }
     std::erase_if(list, [](const BanRecord& r) { return !r.HasIdentity(); });
   });

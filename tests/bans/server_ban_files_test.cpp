@@ -36,13 +36,17 @@ TEST(ServerBanFilesTest, ReadersTakeWholeIdentities) {
       "game.sayAll hello\n"
       "admin.addKeyToBanList\n",
       &bans);
-  EXPECT_EQ(bans.addresses, (std::unordered_set<std::string>{"11.2.3.4"}));
-  EXPECT_EQ(bans.keys, (std::unordered_set<std::string>{"abcdef0123456789abcdef0123456789"}));
-  ReadPbBansText(std::string("; comment ") + kGuid +
-                     "\n[01.01.2004 00.00.00] zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz " + kGuid +
-                     " \"\" \"\"\r\n\r\n[x] short\n",
-                 &bans);
-  EXPECT_EQ(bans.guids, (std::unordered_set<std::string>{"0123456789abcdef0123456789abcdef"}));
+  EXPECT_EQ(bans.addresses.size(), 1u);
+  EXPECT_EQ(bans.addresses.count("11.2.3.4"), 1u);
+  EXPECT_EQ(bans.addresses.count("1.2.3.4"), 0u);
+  EXPECT_EQ(bans.keys.size(), 1u);
+  EXPECT_EQ(bans.keys.count("abcdef0123456789ABCDEF0123456789"), 1u);
+  const std::string pb = std::string("; comment ") + kGuid +
+                         "\n[01.01.2004 00.00.00] zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz " + kGuid +
+                         " \"\" \"\"\r\n\r\n[x] short\n";
+  ReadPbBansText(pb, &bans);
+  EXPECT_EQ(bans.guids.size(), 1u);
+  EXPECT_EQ(bans.guids.count("0123456789abcdef0123456789abcdef"), 1u);
 }
 
 TEST(ServerBanFilesTest, RemovalMatchesWholeTokensOnly) {
