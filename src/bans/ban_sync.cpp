@@ -222,12 +222,10 @@ bool Bans::ImportBanList(const std::string& path) {
 }
 
 bool Bans::RefreshBanList() {
-  if (list_.LoadBanList(files_.server_ban_list)) {
-    list_.SetDirty(false);
-    return true;
-  }
-  log_.LogMessage(kSoundError, "Couldn't refresh banlist!");
-  return false;
+  // The page refresh reports a failure as "Couldn't refresh banlist!".
+  if (!list_.LoadBanList(files_.server_ban_list)) return false;
+  list_.SetDirty(false);
+  return true;
 }
 
 bool Bans::ApplyBanList() {

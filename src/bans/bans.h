@@ -101,6 +101,7 @@ class Bans {
   bool ApplyBanList();
 
   const BanFiles& Files() const { return files_; }
+  void SetDebug(bool on) { env_.debug = on; }
 
  private:
   struct Identities {

@@ -45,6 +45,11 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
       live_link_(console_, status_query_),
       live_(settings_, live_link_),
       players_(log_, settings_),
+      game_link_(console_, status_query_, players_),
+      ban_list_(log_),
+      admin_log_(game_folder_, false),
+      bans_(log_, clock, game_link_, ban_list_, admin_log_,
+            BanFiles::In(game_folder_, settings_folder_), BanEnvironmentOf()),
       services_(*this),
       dispatcher_(log_, services_) {
   log_.SetPresenter(&presenter_);

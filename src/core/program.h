@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "bans/ban_list.h"
+#include "bans/bans.h"
 #include "core/command_line.h"
 #include "core/command_queue.h"
 #include "core/dispatcher.h"
@@ -19,8 +21,10 @@
 #include "core/status_display.h"
 #include "core/worker.h"
 #include "gamelink/console_client.h"
+#include "gamelink/game_link_clients.h"
 #include "gamelink/player_list.h"
 #include "gamelink/status_query.h"
+#include "log/admin_log.h"
 #include "log/event_log.h"
 #include "maps/map_rotation.h"
 #include "maps/mod_catalog.h"
@@ -86,6 +90,8 @@ class Program {
   SettingsStore& Store() { return store_; }
   LiveSettings& Live() { return live_; }
   PlayerList& Players() { return players_; }
+  Bans& BanActions() { return bans_; }
+  BanList& BanRecords() { return ban_list_; }
   const ProgramOptions& Preferences() const { return options_; }
   const CommandLine& Options() const { return command_line_; }
   const std::string& GameFolder() const { return game_folder_; }
@@ -124,6 +130,9 @@ class Program {
   bool LoadStores();
   void ConfigureGameLink();
   void ConfigureSupervisor();
+  // The ban subsystem's view of the server state and settings (program_bans.cpp).
+  BanEnvironment BanEnvironmentOf();
+  void ConfigureBans();
   // The player list rebuilt from the server; logs `failure` with the error sound.
   void RefreshPlayerList(const char* failure);
   bool ApplyIpOption();
@@ -163,6 +172,10 @@ class Program {
   ClientSettingsLink<ConsoleClient, StatusQuery> live_link_;
   LiveSettings live_;
   PlayerList players_;
+  GameLinkClients game_link_;
+  BanList ban_list_;
+  AdminLog admin_log_;
+  Bans bans_;
   StatusDisplay status_;
   ProgramServices services_;
   Dispatcher dispatcher_;
