@@ -124,3 +124,29 @@ TEST_F(BansRunningTest, ClearEmptiesTheServerAndPunkBuster) {
 
 }  // namespace
 }  // namespace varnholt::testing
+
+namespace varnholt::testing {
+namespace {
+
+TEST_F(BansRunningTest, OneFailingCommandFailsOnlyItsIdentity) {
+  Start({"--fault=fail-command:admin.addKeyToBanList"});
+  ASSERT_TRUE(bans_->BanCommand(BanText(-1, "Eve", "10.0.0.5", kKeyB, "", 0, "r"), "op", "c"));
+  EXPECT_TRUE(Logged("Ban added on address 10.0.0.5."));
+  EXPECT_TRUE(Logged(std::string("Couldn't ban keyhash ") + kKeyB + "! The command failed."));
+  ASSERT_EQ(list_.Size(), 1u);
+  EXPECT_EQ(list_.Records()[0].address, "10.0.0.5");
+  EXPECT_EQ(list_.Records()[0].keyhash, "");
+
+  // The link comes back for the next Command; a kick whose command fails says so.
+  ASSERT_TRUE(console_.ConsoleConnect());
+  EXPECT_NE(Ask("admin.listBannedAddresses").find("10.0.0.5"), std::string::npos);
+  Ask("sim.fail-command admin.kickPlayer");
+  pb_enabled_ = false;
+  const int bob = Id("Bob");
+  EXPECT_FALSE(bans_->KickCommand(KickText(bob, "spam"), "op", "c"));
+  EXPECT_TRUE(Logged("Couldn't kick player Bob! The command failed."));
+  EXPECT_TRUE(notes_.empty() || notes_.back().first != kNotifyPlayerKicked);
+}
+
+}  // namespace
+}  // namespace varnholt::testing
