@@ -185,13 +185,9 @@ bool Bans::ExpireTimedBans() {
   }
   // Ended records let go of what was lifted and of what a live ban still covers; a record
   // whose lift failed keeps that identity and its expiry, and is tried again next time.
-  bool changed = false;
   list_.Update([&](std::vector<BanRecord>& list) {
-    auto settle = [&changed](std::string& field, const IdentitySet& a, const IdentitySet& b) {
-      if (!field.empty() && (a.count(field) || b.count(field))) {
-        field.clear();
-        changed = true;
-      }
+    auto settle = [](std::string& field, const IdentitySet& a, const IdentitySet& b) {
+      if (!field.empty() && (a.count(field) || b.count(field))) field.clear();
     };
     for (BanRecord& r : list) {
       if (r.LiveAt(now)) continue;
@@ -201,7 +197,9 @@ bool Bans::ExpireTimedBans() {
     }
     std::erase_if(list, [](const BanRecord& r) { return !r.HasIdentity(); });
   });
-  if (changed && list_.SaveBanList(files_.server_ban_list)) list_.SetDirty(false);
+  // Saved even when the list did not change: the file may hold ended bans the list never
+  // had (a file replaced by hand or by a client), and they must not be lifted again.
+  if (list_.SaveBanList(files_.server_ban_list)) list_.SetDirty(false);
   return true;
 }
 

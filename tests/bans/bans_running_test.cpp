@@ -150,3 +150,21 @@ TEST_F(BansRunningTest, OneFailingCommandFailsOnlyItsIdentity) {
 
 }  // namespace
 }  // namespace varnholt::testing
+
+namespace varnholt::testing {
+namespace {
+
+TEST_F(BansRunningTest, AnEndedBanOnlyInTheFileIsLiftedOnce) {
+  Start({});
+  Ask("admin.addAddressToBanList 10.9.8.7:0 Perm");
+  WriteFile(files_.server_ban_list, "\"Anna\",10.9.8.7,*,*,\"operator\",1,2,test\n");
+  ASSERT_TRUE(bans_->ExpireTimedBans());
+  EXPECT_EQ(Ask("admin.listBannedAddresses").find("10.9.8.7"), std::string::npos);
+  EXPECT_EQ(ReadFile(files_.server_ban_list), "");
+  const std::string log_before = LogText();
+  ASSERT_TRUE(bans_->ExpireTimedBans());
+  EXPECT_EQ(LogText(), log_before);
+}
+
+}  // namespace
+}  // namespace varnholt::testing
