@@ -29,6 +29,12 @@ bool Bans::UnbanCommand(std::string_view text, const std::string& user, const st
   auto piece = [&f](size_t i) { return i < f.size() ? std::string(f[i]) : std::string(); };
   const std::string player = piece(0);
   const std::string keyhash = piece(2);
+  if (Known(piece(1), kBanAddressWidth).empty() && Known(keyhash, kBanKeyhashWidth).empty() &&
+      Known(piece(3), kBanGuidWidth).empty()) {
+    log_.LogMessage(kSoundNone, "Couldn't unban player %s! No address, keyhash or GUID was given.",
+                    player.c_str());
+    return false;
+  }
   if (!UnbanPlayer(player, piece(1), keyhash, piece(3))) return false;
   log_.LogMessage(kSoundNone, "User %s at %s removed ban on player %s (%s).", user.c_str(),
                   host.c_str(), player.c_str(), keyhash.c_str());

@@ -95,6 +95,7 @@ TEST_F(BansTest, UnbanWhileStoppedMatchesWholeIdentities) {
 
   // Nothing to unban is a failure.
   EXPECT_FALSE(bans_->UnbanCommand("Nobody,[unknown],*,", "operator", "console"));
+  EXPECT_TRUE(Logged("Couldn't unban player Nobody! No address, keyhash or GUID was given."));
 }
 
 TEST_F(BansTest, ClearEmptiesEveryFileAndTheList) {
