@@ -17,6 +17,7 @@ namespace {
 
 constexpr const char* kUnknown = "[unknown]";
 constexpr char kFieldEnd = '\xFF';
+constexpr size_t kCommandTextMax = kCommandTextSize - 1;  // what a queued Command holds
 
 // An identity goes into a console command as one word: a line break or blank in it would
 // start another command or argument.
@@ -82,15 +83,19 @@ BanFiles BanFiles::In(const std::string& game_folder, const std::string& setting
 
 std::string KickText(int id, std::string_view reason, std::string_view name,
                      std::string_view keyhash) {
-  std::string text = std::to_string(id) + ",";
-  for (char c : reason) text += c == ',' ? ';' : c;
-  text += ",";
+  std::string tail;
   if (!name.empty()) {
-    text += kFieldEnd;
-    text += std::string(name) + kFieldEnd;
-    text += (keyhash.empty() ? std::string(kUnknown) : std::string(keyhash)) + kFieldEnd;
+    tail += kFieldEnd;
+    tail += std::string(name.substr(0, kBanPlayerWidth - 1)) + kFieldEnd;
+    tail += (keyhash.empty() ? std::string(kUnknown)
+                             : std::string(keyhash.substr(0, kBanKeyhashWidth - 1))) +
+            kFieldEnd;
   }
-  return text;
+  std::string text = std::to_string(id) + ",";
+  // The reason gives way so that the whole text fits a Command and the check stays whole.
+  const size_t room = kCommandTextMax - std::min(kCommandTextMax, text.size() + 1 + tail.size());
+  for (char c : reason.substr(0, room)) text += c == ',' ? ';' : c;
+  return text + "," + tail;
 }
 
 std::string BanText(int id, std::string_view player, std::string_view address,
@@ -102,13 +107,27 @@ std::string BanText(int id, std::string_view player, std::string_view address,
     text += kFieldEnd;
   };
   add(std::to_string(id), kUnknown);
-  add(player, kUnknown);
-  add(address, kUnknown);
-  add(keyhash, kUnknown);
-  add(guid, kUnknown);
+  add(player.substr(0, kBanPlayerWidth - 1), kUnknown);
+  add(address.substr(0, kBanAddressWidth - 1), kUnknown);
+  add(keyhash.substr(0, kBanKeyhashWidth - 1), kUnknown);
+  add(guid.substr(0, kBanGuidWidth - 1), kUnknown);
   add(std::to_string(seconds), kUnknown);
-  add(reason, "unknown reason");
+  add(reason.substr(0, kBanReasonWidth - 1), "unknown reason");
   return text;
+}
+
+bool QueueKick(CommandQueue& queue, const PlayerRecord& player, std::string_view reason,
+               int32_t origin, bool delayed) {
+  return queue.QueueCommand(kCmdKick, KickText(player.id, reason, player.name, player.keyhash),
+                            origin, delayed ? kKickBanDelaySeconds : 0);
+}
+
+bool QueueBan(CommandQueue& queue, const PlayerRecord& player, int64_t seconds,
+              std::string_view reason, int32_t origin, bool delayed) {
+  return queue.QueueCommand(
+      kCmdBan,
+      BanText(player.id, player.name, player.address, player.keyhash, player.guid, seconds, reason),
+      origin, delayed ? kKickBanDelaySeconds : 0);
 }
 
 std::string UnbanText(std::string_view player, std::string_view address, std::string_view keyhash,

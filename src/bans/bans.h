@@ -14,6 +14,7 @@
 
 #include "bans/ban_list.h"
 #include "bans/ban_record.h"
+#include "core/command_queue.h"
 #include "core/game_link.h"
 #include "log/admin_log.h"
 #include "log/event_log.h"
@@ -55,6 +56,18 @@ std::string BanText(int id, std::string_view player, std::string_view address,
                     std::string_view reason);
 std::string UnbanText(std::string_view player, std::string_view address, std::string_view keyhash,
                       std::string_view guid);
+
+// Kicks and bans raised in the game (automatic rules, the player menu, in-game commands) wait
+// this long when the KickBanDelay option is on, so the players read the announcement first.
+constexpr int kKickBanDelaySeconds = 12;
+
+// Queues a kick or a ban of a connected player, with the delay when `delayed`. The kick text
+// carries the player's name and keyhash, so that the delayed kick leaves alone whoever holds
+// the id by then; the ban text carries every identity, and is banned by value if so.
+bool QueueKick(CommandQueue& queue, const PlayerRecord& player, std::string_view reason,
+               int32_t origin, bool delayed);
+bool QueueBan(CommandQueue& queue, const PlayerRecord& player, int64_t seconds,
+              std::string_view reason, int32_t origin, bool delayed);
 
 class Bans {
  public:

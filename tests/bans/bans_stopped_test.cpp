@@ -132,3 +132,32 @@ TEST_F(BansTest, KickWithoutConsoleFails) {
 
 }  // namespace
 }  // namespace varnholt::testing
+
+namespace varnholt::testing {
+namespace {
+
+TEST_F(BansTest, DelayedKickCarriesItsPlayerWhateverTheReason) {
+  CommandQueue queue(clock_, log_);
+  PlayerRecord anna{"Anna", 3, "vyr", "0", "0", "0", "40", "10.0.0.1", kKeyA, "[unknown]"};
+  ASSERT_TRUE(QueueKick(queue, anna, std::string(400, 'r'), 0xFF01, true));
+  ASSERT_TRUE(QueueBan(queue, anna, 3600, "camping", 0, false));
+  Command slots[kQueueSlots];
+  queue.Snapshot(slots);
+  EXPECT_EQ(slots[0].code, kCmdKick);
+  EXPECT_EQ(slots[0].due, clock_.CalendarSeconds() + kKickBanDelaySeconds);
+  EXPECT_EQ(slots[0].number, 0xFF01);
+  EXPECT_EQ(slots[1].due, clock_.CalendarSeconds());
+  EXPECT_EQ(std::string(slots[1].text), std::string("3\xFF"
+                                                    "Anna\xFF"
+                                                    "10.0.0.1\xFF") +
+                                            kKeyA +
+                                            "\xFF[unknown]\xFF"
+                                            "3600\xFF"
+                                            "camping\xFF");
+  // Cut to fit, the kick still names Anna when it runs; she is gone, so nothing is done.
+  EXPECT_FALSE(bans_->KickCommand(slots[0].text, "operator", "console"));
+  EXPECT_TRUE(Logged("Couldn't kick player Anna! Player id 3 is no longer that player."));
+}
+
+}  // namespace
+}  // namespace varnholt::testing
