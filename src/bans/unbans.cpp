@@ -150,30 +150,34 @@ bool Bans::ExpireTimedBans() {
     return false;
   }
   const int64_t now = clock_.CalendarSeconds();
-  const std::vector<BanRecord> records = ParseBanListText(text);
-  // What live bans still hold (permanent or not yet ended) is never lifted. The sets are
-  // views into `records`, which stays unchanged below.
+  // What live bans still hold (permanent or not yet ended) is never lifted. Only the ended
+  // lines become records; the sets are views into the text and into those records.
+  std::string storage;
+  const std::string_view clean = WithoutCarriageReturns(text, &storage);
   BanIdentities live;
-  live.addresses.reserve(records.size());
-  live.keys.reserve(records.size());
-  bool any_due = false;
-  for (const BanRecord& r : records) {
-    if (r.LiveAt(now)) {
-      if (!r.address.empty()) live.addresses.insert(r.address);
-      if (!r.keyhash.empty()) live.keys.insert(r.keyhash);
-      if (!r.guid.empty()) live.guids.insert(r.guid);
+  live.addresses.reserve(clean.size() / 100 + 16);
+  live.keys.reserve(clean.size() / 100 + 16);
+  std::vector<BanRecord> records;  // the ended ones
+  ForEachBanFileLine(clean, [&](std::string_view line) {
+    std::string_view f[8];
+    if (!SplitBanLine(line, f)) return;
+    const int64_t expires = ParseBanTime(f[6]);
+    if (expires == 0 || expires > now) {
+      live.addresses.insert(f[1]);
+      live.keys.insert(f[2]);
+      live.guids.insert(f[3]);
     } else {
-      any_due = true;
+      BanRecord r;
+      if (ParseBanLine(line, &r)) records.push_back(std::move(r));
     }
-  }
-  if (!any_due) return true;
+  });
+  if (records.empty()) return true;
 
   BanIdentities lifted;
   auto take = [](const std::string& value, const IdentitySet& live_set, const IdentitySet& done) {
     return !value.empty() && !live_set.count(value) && !done.count(value) ? value : std::string();
   };
   for (const BanRecord& r : records) {
-    if (r.LiveAt(now)) continue;
     Identities ids{take(r.address, live.addresses, lifted.addresses),
                    take(r.keyhash, live.keys, lifted.keys), take(r.guid, live.guids, lifted.guids)};
     Identities removed;
