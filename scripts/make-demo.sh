@@ -21,6 +21,10 @@ if [ ! -s "$settings/ServerMapList.con" ]; then
   printf 'game.addLevel hue GPM_CQ ashfront\r\ngame.addLevel greywater GPM_COOP ashfront\r\ngame.addLevel frostbite GPM_CQ frontier\r\ngame.addLevel ironhold GPM_CQ ashfront\r\n' > "$settings/ServerMapList.con"
 fi
 
+# PunkBuster is installed (its server library stands in as an empty file) and the demo's
+# settings enable it, so GUID bans and PunkBuster kicks run in the demo.
+[ -f "$game/pb/pbsv.dll" ] || : > "$game/pb/pbsv.dll"
+
 # A living game: simulated players and bots who fight and chat.
 [ -f "$game/ashfront-sim.options" ] || printf -- '--players=12\n--bots=2\n' > "$game/ashfront-sim.options"
 

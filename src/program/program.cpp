@@ -44,6 +44,10 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
                                  server_, game_folder_, settings_folder_}),
       store_(settings_, settings_files_, log_, queue_, game_link_, game_folder_, settings_folder_),
       live_(settings_, game_link_),
+      ban_list_(log_),
+      admin_log_(game_folder_, false),
+      bans_(log_, clock, game_link_, ban_list_, admin_log_,
+            BanFiles::In(game_folder_, settings_folder_), BanEnvironmentOf()),
       services_(*this),
       dispatcher_(log_, game_link_, services_) {
   log_.SetPresenter(&presenter_);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "bans/ban_list.h"
+#include "bans/bans.h"
 #include "core/command_line.h"
 #include "core/command_queue.h"
 #include "core/interface_list.h"
@@ -19,6 +21,7 @@
 #include "gamelink/game_link_clients.h"
 #include "gamelink/player_list.h"
 #include "gamelink/status_query.h"
+#include "log/admin_log.h"
 #include "log/event_log.h"
 #include "maps/map_rotation.h"
 #include "maps/mod_catalog.h"
@@ -86,6 +89,8 @@ class Program {
   LiveSettings& Live() { return live_; }
   PlayerList& Players() { return players_; }
   const CommandLine& ParsedCommandLine() const { return command_line_; }
+  Bans& BanActions() { return bans_; }
+  BanList& BanRecords() { return ban_list_; }
   SettingsTable& Settings() { return settings_; }
   StatusDisplay& Status() { return status_; }
   bool DedicatedMode() const { return dedicated_mode_; }
@@ -119,6 +124,9 @@ class Program {
   bool LoadStores();
   void ConfigureGameLink();
   void ConfigureSupervisor();
+  // The ban subsystem's view of the server state and settings (program_bans.cpp).
+  BanEnvironment BanEnvironmentOf();
+  void ConfigureBans();
   // The player list rebuilt from the server; logs `failure` with the error sound.
   void RefreshPlayerList(const char* failure);
   bool ApplyIpOption();
@@ -161,6 +169,10 @@ class Program {
   Supervisor supervisor_;
   SettingsStore store_;
   LiveSettings live_;
+  // Ban list, bans and the admin action log (-adminlog).
+  BanList ban_list_;
+  AdminLog admin_log_;
+  Bans bans_;
   StatusDisplay status_;
   ProgramServices services_;
   Dispatcher dispatcher_;

@@ -59,11 +59,50 @@ const char* ProgramServices::RefreshCurrentPage() {
   // The maps page logs its own failures.
   RefreshMapsPage(program_.Catalog(), program_.Rotation(), program_.Log(),
                   program_.Supervision().ServerRunning());
+  if (!program_.BanActions().RefreshBanList() && failure == nullptr) {
+    failure = "Couldn't refresh banlist!";
+  }
   if (program_.Link().ConsoleConnected() && !program_.Players().GetPlayerList(program_.Link()) &&
       failure == nullptr) {
     failure = "Couldn't refresh player list!";
   }
   return failure;
+}
+
+bool ProgramServices::KickPlayer(std::string_view text, const std::string& user,
+                                 const std::string& address) {
+  return program_.BanActions().KickCommand(text, user, address);
+}
+
+bool ProgramServices::BanPlayer(std::string_view text, const std::string& user,
+                                const std::string& address) {
+  return program_.BanActions().BanCommand(text, user, address);
+}
+
+bool ProgramServices::UnbanPlayer(std::string_view text, const std::string& user,
+                                  const std::string& address) {
+  return program_.BanActions().UnbanCommand(text, user, address);
+}
+
+bool ProgramServices::ClearBanList(const std::string& user, const std::string& address) {
+  return program_.BanActions().ClearCommand(user, address);
+}
+
+void ProgramServices::BanPlayerName(std::string_view name, const std::string& user,
+                                    const std::string& address) {
+  program_.BanActions().BanPlayerNameCommand(name, user, address);
+}
+
+bool ProgramServices::VerifyBanListSync(const std::string&, const std::string&) {
+  return program_.BanActions().VerifyBanListSync();
+}
+
+bool ProgramServices::SyncToServerBanList(const std::string&, const std::string&) {
+  return program_.BanActions().SyncToServer();
+}
+
+bool ProgramServices::SyncFromServerBanList(const std::string&, const std::string&) {
+  return program_.BanActions().SyncFromServer();
 }
 
 bool ProgramServices::TakeAnnouncementsEdited() {

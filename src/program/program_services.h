@@ -27,6 +27,19 @@ class ProgramServices final : public DispatchServices {
   bool WriteIdleLevel(const std::string& level) override;
 
   const char* RefreshCurrentPage() override;
+
+  bool KickPlayer(std::string_view text, const std::string& user,
+                  const std::string& address) override;
+  bool BanPlayer(std::string_view text, const std::string& user,
+                 const std::string& address) override;
+  bool UnbanPlayer(std::string_view text, const std::string& user,
+                   const std::string& address) override;
+  bool ClearBanList(const std::string& user, const std::string& address) override;
+  void BanPlayerName(std::string_view name, const std::string& user,
+                     const std::string& address) override;
+  bool VerifyBanListSync(const std::string& user, const std::string& address) override;
+  bool SyncToServerBanList(const std::string& user, const std::string& address) override;
+  bool SyncFromServerBanList(const std::string& user, const std::string& address) override;
   bool TakeAnnouncementsEdited() override;
   bool ReadSettingsFromServer() override;
   bool ApplySettingsToServer() override;

@@ -251,6 +251,7 @@ bool Program::LoadStores() {
   rotation.dirty = [this] { return rotation_.Dirty(); };
   rotation.clear_dirty = [this] { rotation_.ClearDirty(); };
   store_.SetListHooks(SavedList::kRotation, rotation);
+  ConfigureBans();
   // Each load reports its own failure; a failure ends start-up without a box of its own.
   if (!store_.LoadAllAtStart(interfaces_.First())) {
     ClearLastError();
@@ -303,7 +304,10 @@ void Program::ConfigureSupervisor() {
   SupervisorHooks hooks;
   hooks.auto_restart = [this] { return options_.AutoRestart; };
   hooks.save_all_changes = [this] { return store_.SaveAllChanges(); };
-  hooks.periodic_admin = [this] { RefreshPlayerList("Couldn't auto-refresh player list!"); };
+  hooks.periodic_admin = [this] {
+    RefreshPlayerList("Couldn't auto-refresh player list!");
+    bans_.ExpireTimedBans();
+  };
   hooks.start_button_text = [this](const char* text) { front_end_.SetStartButtonText(text); };
   hooks.notify_clients = [this](uint32_t code) {
     queue_.QueueCommand(kCmdNotifyAll, std::to_string(static_cast<int32_t>(code)), 0, 0);

@@ -355,3 +355,30 @@ TEST_F(SimConsoleTest, QuitAnswersAndEndsTheProcessWithinFourSeconds) {
 
 }  // namespace
 }  // namespace varnholt::testing
+
+namespace varnholt::testing {
+namespace {
+
+TEST_F(SimConsoleTest, PunkBusterPlayerListShowsGuidsAndANamedCommandCanFail) {
+  folder_.WriteSetting("ServerSettings.con",
+                       "game.serverIP 127.0.0.1\ngame.gameSpyPort 0\ngame.serverPunkBuster 1\n");
+  const std::string guid = "abcdefabcdefabcdefabcdefabcdef01";
+  ASSERT_TRUE(StartSim({"--player=Anna Lee|1|50|10.0.0.9:5000||" + guid, "--player=Bot|2|||||bot",
+                        "--fault=fail-command:admin.kickPlayer"}));
+  std::vector<std::string> out;
+  ASSERT_TRUE(console_.Run("pb_sv_plist", &out));
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[1], "PunkBuster Server: 1 " + guid + " 10.0.0.9:5000 \"Anna Lee\"");
+  EXPECT_EQ(out[2], "PunkBuster Server: End of Player List (1 Players)");
+
+  // The named command loses its connection and runs nothing; a new connection works.
+  EXPECT_FALSE(console_.Run("admin.kickPlayer 0", &out));
+  ConsoleClient again;
+  ASSERT_EQ(again.Login(sim_.console_port(), "admin", "s3cret"), 1);
+  ASSERT_TRUE(again.Run("sim.fail-command off", &out));
+  ASSERT_TRUE(again.Run("admin.kickPlayer 0", &out));
+  EXPECT_FALSE(HasPlayer(ListPlayers(again), "Anna Lee"));
+}
+
+}  // namespace
+}  // namespace varnholt::testing

@@ -228,6 +228,17 @@ void ConsoleCommands::PunkBuster(const std::string& command, const std::string& 
     std::string version = "PunkBuster Server (v1.180 | A1386 C2.218) ashfront";
     events_.ConsoleLine(version);
     out->push_back(version);
+  } else if (Is(command, "pb_sv_plist")) {
+    // PunkBuster's view of the players, the one place their GUIDs show.
+    out->push_back("PunkBuster Server: Player List: [Slot #] [GUID] [Address] [Name]");
+    int count = 0;
+    for (const Player& p : roster_.players()) {
+      if (p.bot) continue;
+      out->push_back("PunkBuster Server: " + std::to_string(p.id + 1) + " " + p.guid + " " +
+                     IpToText(p.address) + ":" + std::to_string(p.port) + " \"" + p.name + "\"");
+      ++count;
+    }
+    out->push_back("PunkBuster Server: End of Player List (" + std::to_string(count) + " Players)");
   } else if (Is(command, "pb_sv_kick")) {
     if (!ParseId(argument, &slot) || slot < 1) {
       out->push_back("PunkBuster: invalid slot " + argument);

@@ -127,6 +127,16 @@ void SimServer::Respond(Connection& c, const std::vector<std::string>& request) 
   if (head.rfind("ConsoleMessage", 0) == 0) {
     size_t end = request.size();
     if (end > 1 && request[end - 1] == "\r") --end;
+    for (size_t i = 1; i < end; ++i) {
+      std::string first = request[i].substr(0, request[i].find('\n'));
+      if (control_.FailsCommand(first)) {
+        printf("[fault] Dropping the console connection that sent %s\n", first.c_str());
+        fflush(stdout);
+        close(c.fd);
+        c.fd = -1;
+        return;
+      }
+    }
     std::vector<std::string> lines;
     for (size_t i = 1; i < end; ++i) {
       // A client that sends several lines in one string gets them run one by one.

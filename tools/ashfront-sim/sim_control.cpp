@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -87,10 +88,27 @@ void SimControl::ApplyFault(const FaultPlan& plan, std::vector<std::string>* out
     oversized_replies_ = plan.argument != "off" && plan.argument != "0";
     out->push_back(oversized_replies_ ? "Sending oversized status replies"
                                       : "Sending status replies of normal size");
+  } else if (plan.kind == "fail-command") {
+    failing_command_.clear();
+    if (plan.argument != "off" && !plan.argument.empty()) {
+      for (char ch : plan.argument) failing_command_ += static_cast<char>(tolower(ch));
+    }
+    out->push_back(failing_command_.empty() ? "Answering every console command"
+                                            : "Failing console command " + plan.argument);
   } else if (plan.kind == "quit") {
     quit_requested_ = true;
     out->push_back("Quitting");
   }
+}
+
+bool SimControl::FailsCommand(const std::string& line) const {
+  if (failing_command_.empty()) return false;
+  size_t start = line.find_first_not_of(" \t");
+  if (start == std::string::npos) return false;
+  size_t end = line.find_first_of(" \t", start);
+  std::string word = line.substr(start, end == std::string::npos ? end : end - start);
+  for (char& ch : word) ch = static_cast<char>(tolower(ch));
+  return word == failing_command_;
 }
 
 void SimControl::Execute(const std::string& line, std::vector<std::string>* out) {
@@ -101,7 +119,7 @@ void SimControl::Execute(const std::string& line, std::vector<std::string>* out)
   std::string error;
   if (command == "crash" || command == "hang" || command == "freeze" || command == "popup" ||
       command == "slow" || command == "refuse-login" || command == "stale-reply" ||
-      command == "oversized-reply" || command == "quit") {
+      command == "oversized-reply" || command == "fail-command" || command == "quit") {
     plan.kind = command;
     plan.argument = argument;
     ApplyFault(plan, out);

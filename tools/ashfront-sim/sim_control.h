@@ -36,6 +36,9 @@ class SimControl {
   bool stale_replies() const { return stale_replies_; }
   bool oversized_replies() const { return oversized_replies_; }
   bool quit_requested() const { return quit_requested_; }
+  // True when the console line's command is the one told to fail: the connection that
+  // sends it is dropped without an answer, as a server that lost it would.
+  bool FailsCommand(const std::string& line) const;
 
  private:
   void Chat(const std::string& argument, bool team, std::vector<std::string>* out);
@@ -56,6 +59,7 @@ class SimControl {
   bool stale_replies_ = false;
   bool oversized_replies_ = false;
   bool quit_requested_ = false;
+  std::string failing_command_;  // lower case; empty = none
 };
 
 // Splits "<who> <rest>", where who is either a quoted name or one word.

@@ -19,7 +19,7 @@ bool ParseInt(const std::string& text, long low, long high, int* value) {
 
 bool IsKnownFault(const std::string& kind) {
   for (const char* k : {"crash", "hang", "freeze", "popup", "slow", "refuse-login", "stale-reply",
-                        "oversized-reply", "quit"}) {
+                        "oversized-reply", "fail-command", "quit"}) {
     if (kind == k) return true;
   }
   return false;
@@ -171,7 +171,8 @@ const char* SimUsage() {
          "  --raw-backslashes        send backslashes in status values unchanged\n"
          "  --control-file=NAME      control file in the game folder\n"
          "  --fault=KIND[:ARG][@SECONDS]  crash, hang[:S], freeze, popup, slow:MS,\n"
-         "                           refuse-login, quit (also --fault-after=SECONDS:KIND)\n";
+         "                           refuse-login, fail-command:NAME, quit\n"
+         "                           (also --fault-after=SECONDS:KIND)\n";
 }
 
 }  // namespace varnholt::sim
