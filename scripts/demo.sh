@@ -11,6 +11,14 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHO
 cmake --build "$build" -j "$(nproc)" --target varnholtd ashfront-sim rfa-pack
 "$root/scripts/make-demo.sh" "$game" "$build"
 cd "$game"
+# A ban to watch: a timed ban of a made-up address that ends two minutes from now. The
+# manager loads it at start-up, and the first monitor tick after it ends lifts it from the
+# server and from the list ("Varnholt.log" says so).
+bans="Mods/ashfront/Settings/ServerBanList.con"
+if ! grep -q '"Demo Raider"' "$bans" 2>/dev/null; then
+  now=$(date +%s)
+  printf '"Demo Raider",10.9.8.7,*,*,"operator",%d,%d,demo timed ban\r\n' "$now" "$((now + 120))" >> "$bans"
+fi
 echo "Running varnholtd in $game (log: $game/Varnholt.log)"
 if [ $# -eq 0 ]; then set -- -start; fi
 exec "$build/app/varnholtd" "$@"
