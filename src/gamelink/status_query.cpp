@@ -81,16 +81,17 @@ bool StatusQuery::QueryLocked(uint16_t port, const char* query_text) {
 
 bool StatusQuery::ReceiveReply(int socket, const RequestId& id, size_t* size) {
   datagram_.resize(kMaxMsgSize);
-  // One deadline for the whole wait, so a stream of stale datagrams cannot extend it.
-  using Steady = std::chrono::steady_clock;
-  const Steady::time_point end = Steady::now() + std::chrono::milliseconds(kStatusWaitMs);
+  // One deadline for the whole wait, so a stream of stale datagrams cannot extend it. Real
+  // time: the peer answers in real time whatever clock the program was given.
+  const SystemClock real;
+  const uint64_t end = real.MonotonicMs() + kStatusWaitMs;
   while (true) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Steady::now());
-    if (left.count() <= 0) {
+    const uint64_t now = real.MonotonicMs();
+    if (now >= end) {
       SetLastErrorCode(kWsaTimedOut);
       return false;
     }
-    if (WaitReadable(socket, static_cast<int>(left.count())) != WaitResult::kReady) return false;
+    if (WaitReadable(socket, static_cast<int>(end - now)) != WaitResult::kReady) return false;
     if (!ReceiveDatagram(socket, datagram_.data(), datagram_.size(), size)) {
       if (GetLastErrorCode() == kWsaWouldBlock) continue;
       return false;
