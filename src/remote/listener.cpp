@@ -119,6 +119,14 @@ void RemoteListener::PauseAccepting() {
   });
 }
 
+size_t RemoteListener::HeldLogins() const {
+  size_t count = 0;
+  for (const auto& [socket, login] : pending_) {
+    if (login.held) ++count;
+  }
+  return count;
+}
+
 bool RemoteListener::AddressIsBusy(uint32_t ip) const {
   size_t count = 0;
   for (const auto& [socket, login] : pending_) {

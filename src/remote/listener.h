@@ -94,8 +94,9 @@ class RemoteListener {
   // The request handler has read what the client sent: watch its socket for the next one.
   void ResumeReading(int slot, uint32_t generation);
 
-  // Logins in progress (for tests and the status of the window).
+  // Logins in progress, and those of them waiting out a failure delay (loop thread).
   size_t PendingLogins() const { return pending_.size(); }
+  size_t HeldLogins() const;
 
  private:
   struct PendingLogin {

@@ -350,12 +350,13 @@ TEST_F(ListenerTest, RepeatedFailuresDelayTheNextCheckOfThatAddress) {
   TestClient held(port_);
   held.SendLogin("alice", "s3cret-pw");
   // Held: the login is read but not answered until the delay has passed.
-  ASSERT_TRUE(
-      WaitUntil([&] { return OnLoop([this] { return listener_->PendingLogins(); }) == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return OnLoop([this] { return listener_->HeldLogins(); }) == 1; }));
   Advance(500);
-  EXPECT_EQ(OnLoop([this] { return listener_->PendingLogins(); }), 1u);
+  EXPECT_EQ(OnLoop([this] { return listener_->HeldLogins(); }), 1u);
   Advance(600);
   EXPECT_EQ(held.Receive(1), std::string(1, '\0'));
+  // Answered at its time, the login holds nothing any more.
+  EXPECT_EQ(OnLoop([this] { return listener_->HeldLogins(); }), 0u);
 }
 
 TEST_F(ListenerTest, NotificationsReachEveryClientOrOne) {
