@@ -31,7 +31,7 @@ class SilentPort {
 
  private:
   int fd_;
-  uint16_t port_;
+  uint16_t port_ = 0;
 };
 
 // True when nothing on this machine holds the UDP port.
