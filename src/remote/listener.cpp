@@ -5,8 +5,8 @@
 #include "log/error_text.h"
 #include "platform/ip_address.h"
 #include "platform/last_error.h"
-#include "platform/sockets.h"
 #include "platform/listen_socket.h"
+#include "platform/sockets.h"
 #include "remote/notify_frames.h"
 #include "remote/socket_stream.h"
 
