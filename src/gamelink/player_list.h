@@ -110,6 +110,9 @@ class PlayerList {
 
  private:
   struct Rebuild;
+  static bool PunkBusterRuns(const StatusIndex& status);
+  // Sets the GUIDs PunkBuster reports for the rows built.
+  void FillGuids(GameLink& link, std::vector<PlayerRecord>* rows);
   bool ParseConsoleList(const std::string& response, const StatusIndex& status, int numplayers,
                         Rebuild* rebuild);
   void Publish(std::vector<PlayerRecord> rows);

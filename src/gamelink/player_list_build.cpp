@@ -5,6 +5,7 @@
 
 #include "gamelink/console_client.h"  // kErrorNotConnected
 #include "gamelink/player_list.h"
+#include "gamelink/punkbuster_list.h"
 #include "log/error_text.h"
 #include "platform/last_error.h"
 
@@ -95,11 +96,36 @@ bool PlayerList::GetPlayerList(GameLink& link) {
   std::string scores =
       FormatText(63, "%d / %d / %d", ClampSum(rebuild.score2), ClampSum(rebuild.score1),
                  ClampSum(rebuild.score1 + rebuild.score2));
+  if (PunkBusterRuns(status)) FillGuids(link, &rebuild.rows);
   SortRows(&rebuild.rows);
   Publish(std::move(rebuild.rows), std::move(counts), std::move(scores));
   SmartBalance(link, rebuild.team1, rebuild.team2);
   ClearLastError();
   return true;
+}
+
+bool PlayerList::PunkBusterRuns(const StatusIndex& status) {
+  const std::string_view* value = status.Find("sv_punkbuster");
+  return value != nullptr && DecimalValue(*value) != 0;
+}
+
+void PlayerList::FillGuids(GameLink& link, std::vector<PlayerRecord>* rows) {
+  std::string response;
+  if (!link.RunConsoleCommand(kPunkBusterListCommand, &response)) {
+    // The rows keep "[unknown]"; the next rebuild asks again.
+    if (debug_) {
+      log_.LogMessage(kSoundNone, "DEBUG: Couldn't get PunkBuster player list! %s",
+                      ErrorText(GetLastErrorCode()));
+    }
+    return;
+  }
+  for (const PunkBusterPlayer& player : ParsePunkBusterList(response)) {
+    // The slot names the id; the name must agree, so a slot taken over between the two
+    // answers never lends its GUID to someone else.
+    for (PlayerRecord& row : *rows) {
+      if (row.id == player.id && row.name == player.name) row.guid = player.guid;
+    }
+  }
 }
 
 bool PlayerList::ParseConsoleList(const std::string& response, const StatusIndex& status,
