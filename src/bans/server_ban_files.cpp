@@ -3,23 +3,13 @@
 #include <cstdio>
 
 #include "bans/ban_file_format.h"
+#include "platform/ascii_text.h"
 
 namespace varnholt {
 namespace {
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
 }
 
 // Calls `word` for each blank-separated word until it returns false.
@@ -37,16 +27,7 @@ void ForEachWord(std::string_view line, F word) {
 
 // 32 hexadecimal digits; checked here without touching the last error.
 bool IsGuidText(std::string_view w) {
-  if (w.size() != 32) return false;
-  for (char c : w) {
-    bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-    if (!hex) return false;
-  }
-  return true;
-}
-
-void ForEachLine(std::string_view text, const std::function<void(std::string_view)>& line) {
-  ForEachBanFileLine(text, line);
+  return IsHexText(w, 32);
 }
 
 }  // namespace
@@ -100,7 +81,7 @@ std::string GuidWord(std::string_view line) {
 
 // Words never hold a carriage return, so these readers take lines ending in CR LF as they are.
 void ReadBanListConText(std::string_view text, BanIdentities* bans) {
-  ForEachLine(text, [bans](std::string_view line) {
+  ForEachBanFileLine(text, [bans](std::string_view line) {
     ServerBanLine ban = ParseServerBanLine(line);
     if (ban.kind == ServerBanLine::kAddress) bans->addresses.insert(ban.value);
     if (ban.kind == ServerBanLine::kKey) bans->keys.insert(ban.value);
@@ -108,7 +89,7 @@ void ReadBanListConText(std::string_view text, BanIdentities* bans) {
 }
 
 void ReadPbBansText(std::string_view text, BanIdentities* bans) {
-  ForEachLine(text, [bans](std::string_view line) {
+  ForEachBanFileLine(text, [bans](std::string_view line) {
     if (!line.empty() && line[0] == ';') return;
     ForEachWord(line, [bans](std::string_view w) {
       if (!IsGuidText(w)) return true;

@@ -1,6 +1,7 @@
 #include "gamelink/punkbuster_list.h"
 
 #include "gamelink/player_list_parse.h"
+#include "platform/ascii_text.h"
 
 namespace varnholt {
 namespace {
@@ -15,10 +16,6 @@ bool TakeWord(std::string_view* rest, std::string_view* word) {
   *word = rest->substr(0, blank);
   rest->remove_prefix(blank + 1);
   return true;
-}
-
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 }  // namespace
@@ -40,10 +37,7 @@ bool ParsePunkBusterPlayerLine(std::string_view line, PunkBusterPlayer* player) 
     slot = slot * 10 + (c - '0');
   }
   if (slot < 1 || slot - 1 > kMaxPlayerId) return false;
-  if (guid.size() != kGuidLength) return false;
-  for (char c : guid) {
-    if (!IsHexDigit(c)) return false;
-  }
+  if (!IsHexText(guid, kGuidLength)) return false;
   if (rest.size() < 2 || rest.front() != '"' || rest.back() != '"') return false;
   player->id = slot - 1;
   player->guid.assign(guid);

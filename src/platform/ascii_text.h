@@ -41,6 +41,19 @@ constexpr bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
          EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
+constexpr bool IsAsciiHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Exactly `length` hexadecimal digits (a keyhash or a PunkBuster GUID has 32).
+constexpr bool IsHexText(std::string_view text, size_t length) {
+  if (text.size() != length) return false;
+  for (char c : text) {
+    if (!IsAsciiHexDigit(c)) return false;
+  }
+  return true;
+}
+
 // <0, 0 or >0 as `a` sorts before, with or after `b`, ignoring case.
 constexpr int CompareNoCase(std::string_view a, std::string_view b) {
   const size_t n = std::min(a.size(), b.size());

@@ -1,12 +1,12 @@
 #include "platform/process_identity.h"
 
 #include <fcntl.h>
-#include <strings.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/ascii_text.h"
 #include "platform/files.h"
 #include "platform/process_command_line.h"
 
@@ -107,7 +107,7 @@ bool ProgramIdentity::NamesFile(const std::string& word, const std::string& proc
   struct stat st {};
   if (stat(path.c_str(), &st) == 0) return SameFile(st, file_stat_);
   // Windows programs are named ignoring case; Wine finds "ASHFRONT_W32DED.EXE" as well.
-  return windows_name && strcasecmp(NormalPath(path).c_str(), NormalPath(file_).c_str()) == 0;
+  return windows_name && EqualsNoCase(NormalPath(path), NormalPath(file_));
 }
 
 }  // namespace varnholt
