@@ -85,6 +85,8 @@ bool SimServer::Start() {
   AddStartPlayers();
   if (!OpenSockets()) return false;
   for (const FaultPlan& plan : options_.faults) scheduled_faults_.push_back(plan);
+  // A fault without a delay is in force before the first query can be answered.
+  ApplyDueFaults(start_ms_);
   if (options_.write_pid) {
     pid_written_ =
         WriteWholeFile(JoinPath(game_folder_, "ashfront.pid"), std::to_string(getpid()) + "\n");
@@ -300,6 +302,20 @@ void SimServer::WriteAdminSettings() {
   }
 }
 
+void SimServer::ApplyDueFaults(uint64_t now) {
+  for (size_t i = 0; i < scheduled_faults_.size();) {
+    if (static_cast<double>(now - start_ms_) >= scheduled_faults_[i].after_seconds * 1000.0) {
+      FaultPlan plan = scheduled_faults_[i];
+      scheduled_faults_.erase(scheduled_faults_.begin() + static_cast<long>(i));
+      std::vector<std::string> out;
+      control_.ApplyFault(plan, &out);
+      for (const std::string& line : out) printf("[fault] %s\n", line.c_str());
+    } else {
+      ++i;
+    }
+  }
+}
+
 void SimServer::Tick() {
   uint64_t now = clock_.MonotonicMs();
   if (options_.rejoin_seconds > 0 &&
@@ -313,17 +329,7 @@ void SimServer::Tick() {
     match_.Tick(static_cast<double>(now - last_tick_ms_) / 1000.0);
     last_tick_ms_ = now;
   }
-  for (size_t i = 0; i < scheduled_faults_.size();) {
-    if (static_cast<double>(now - start_ms_) >= scheduled_faults_[i].after_seconds * 1000.0) {
-      FaultPlan plan = scheduled_faults_[i];
-      scheduled_faults_.erase(scheduled_faults_.begin() + static_cast<long>(i));
-      std::vector<std::string> out;
-      control_.ApplyFault(plan, &out);
-      for (const std::string& line : out) printf("[fault] %s\n", line.c_str());
-    } else {
-      ++i;
-    }
-  }
+  ApplyDueFaults(now);
   if (now - last_control_poll_ms_ >= kControlPollMs) {
     last_control_poll_ms_ = now;
     PollControlFile();

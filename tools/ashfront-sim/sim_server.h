@@ -61,6 +61,7 @@ class SimServer final : public GameEvents {
   void FlushConnection(Connection& c);
   void ServeStatusQuery();
   void Tick();
+  void ApplyDueFaults(uint64_t now);
   void PollControlFile();
   void RunControl(const std::string& command, std::vector<std::string>* out);
   void AfterCommands();
