@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   using varnholt::ResponseKind;
   const ResponseKind kind = (data[0] & 1) ? ResponseKind::kConsoleOutput : ResponseKind::kCommand;
-  varnholt::MemorySource source(
+  varnholt::BufferSource source(
       std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
   varnholt::ConsoleResponse response;
   std::string scratch;
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!response.text.empty() && response.text.back() != '\n') __builtin_trap();
     if (response.text.size() > size || response.wire_bytes > size) __builtin_trap();
     if (response.typed_reply.size() > varnholt::kMaxTypedReply) __builtin_trap();
-    if (source.Remaining() == 0) break;
+    if (source.remaining() == 0) break;
   }
   return 0;
 }

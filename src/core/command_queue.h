@@ -23,8 +23,8 @@ constexpr size_t kCommandTextSize = 256;
 struct Command {
   uint32_t code = 0;  // 0 marks an empty slot
   char text[kCommandTextSize] = {};
-  // Who asked, for every code but kCmdClientData, which carries the client's socket here.
-  // Read it through Originator() or Socket(), which say which meaning a handler relies on.
+  // Who asked. For kCmdClientData: the slot of the client whose request is to be read, with
+  // the client's generation as the text.
   int32_t number = 0;
   int64_t due = 0;      // calendar seconds at which it becomes executable
   uint64_t queued = 0;  // monotonic ms at queueing, for the timing line
@@ -32,8 +32,6 @@ struct Command {
   // 0 = the local user, 1-16 = a remote client slot, kOriginGameAdminBase + account row =
   // an in-game administrator.
   int32_t Originator() const { return number; }
-  // The remote client's socket whose data a kCmdClientData Command reads.
-  int Socket() const { return number; }
 };
 // code, text, number and due keep the 272-byte layout of a slot; queued only follows them.
 static_assert(offsetof(Command, due) + sizeof(Command::due) == 272);

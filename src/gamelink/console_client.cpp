@@ -19,9 +19,9 @@
 namespace varnholt {
 namespace {
 
-class SocketSource final : public ByteSource {
+class ConsoleSource final : public ByteSource {
  public:
-  explicit SocketSource(int socket) : socket_(socket) {}
+  explicit ConsoleSource(int socket) : socket_(socket) {}
   bool Read(void* buffer, size_t count) override { return ReceiveExactly(socket_, buffer, count); }
 
  private:
@@ -225,7 +225,7 @@ bool ConsoleClient::SendAndReceive(ResponseKind kind, const char* out_of_memory_
     ConsoleFailure();
     return false;
   }
-  SocketSource source(socket_);
+  ConsoleSource source(socket_);
   ReadStatus status;
   try {
     status = ReadConsoleResponse(source, kind, &response_, &scratch_);

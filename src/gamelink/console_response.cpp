@@ -26,17 +26,6 @@ ReadStatus BadFrame() {
 
 }  // namespace
 
-bool MemorySource::Read(void* buffer, size_t count) {
-  if (count > Remaining()) {
-    offset_ = bytes_.size();
-    SetLastErrorCode(kWsaConnectionReset);
-    return false;
-  }
-  if (count > 0) memcpy(buffer, bytes_.data() + offset_, count);
-  offset_ += count;
-  return true;
-}
-
 std::string_view ChatText(std::string_view line) {
   return line.size() > 5 ? line.substr(5) : std::string_view();
 }

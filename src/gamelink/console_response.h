@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/byte_stream.h"
+
 namespace varnholt {
 
 // Bounds of one response frame; far above anything the game sends (a full player list is a
@@ -20,25 +22,6 @@ constexpr uint32_t kMaxResponseStringBytes = 1024 * 1024;
 constexpr size_t kMaxResponseBytes = 16 * 1024 * 1024;
 // What of the first string of a console output reply is kept (the echo of a typed character).
 constexpr size_t kMaxTypedReply = 1023;
-
-class ByteSource {
- public:
-  virtual ~ByteSource() = default;
-  // Fills `buffer` with exactly `count` bytes or fails with the last error set.
-  virtual bool Read(void* buffer, size_t count) = 0;
-};
-
-// The bytes of a buffer; reading past its end fails as a dropped connection (10054).
-class MemorySource final : public ByteSource {
- public:
-  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
-  bool Read(void* buffer, size_t count) override;
-  size_t Remaining() const { return bytes_.size() - offset_; }
-
- private:
-  std::string_view bytes_;
-  size_t offset_ = 0;
-};
 
 enum class ResponseKind {
   kCommand,        // the answer to a ConsoleMessage request

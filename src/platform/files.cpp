@@ -191,6 +191,37 @@ bool ReadWholeFile(const std::string& path, std::string* contents, size_t max_by
   return true;
 }
 
+bool ReadFileTail(const std::string& path, size_t max_bytes, std::string* contents) {
+  contents->clear();
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return SetLastErrorFromErrno(errno);
+  const off_t end = lseek(fd, 0, SEEK_END);
+  const off_t start = end > static_cast<off_t>(max_bytes) ? end - static_cast<off_t>(max_bytes) : 0;
+  if (end < 0 || lseek(fd, start, SEEK_SET) < 0) {
+    int err = errno;
+    close(fd);
+    return SetLastErrorFromErrno(err);
+  }
+  // A log that grows meanwhile gives no more than was asked for.
+  contents->resize(static_cast<size_t>(end - start));
+  size_t got = 0;
+  while (got < contents->size()) {
+    ssize_t n = read(fd, contents->data() + got, contents->size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      int err = errno;
+      close(fd);
+      contents->clear();
+      return SetLastErrorFromErrno(err);
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  contents->resize(got);
+  close(fd);
+  return true;
+}
+
 bool WriteWholeFile(const std::string& path, std::string_view contents) {
   TempFileWriter writer;
   return writer.Create(path) && writer.Write(contents.data(), contents.size()) && writer.Commit();

@@ -40,6 +40,9 @@ bool FolderHasEntries(const std::string& path);
 [[nodiscard]] bool ReadWholeFile(const std::string& path, std::string* contents,
                                  size_t max_bytes = 64u * 1024u * 1024u);
 
+// Reads the last `max_bytes` bytes of the file (all of a shorter one).
+[[nodiscard]] bool ReadFileTail(const std::string& path, size_t max_bytes, std::string* contents);
+
 // Replaces the file with `contents` through a unique temporary file in the same folder,
 // flushed and renamed over the target. On failure the old file is untouched.
 [[nodiscard]] bool WriteWholeFile(const std::string& path, std::string_view contents);

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -121,6 +122,15 @@ long ReceiveSome(int socket, void* buffer, size_t capacity) {
     SetSocketError(errno == EWOULDBLOCK ? EAGAIN : errno);
     return -1;
   }
+}
+
+long BytesWaiting(int socket) {
+  int count = 0;
+  if (ioctl(socket, FIONREAD, &count) != 0) {
+    SetSocketError(errno);
+    return -1;
+  }
+  return count;
 }
 
 bool SendDatagram(int socket, uint32_t address, uint16_t port, const void* bytes, size_t count) {

@@ -37,6 +37,10 @@ WaitResult WaitWritable(int socket, int timeout_ms);
 long SendSome(int socket, const void* bytes, size_t count);
 long ReceiveSome(int socket, void* buffer, size_t capacity);
 
+// How many bytes can be read at once without waiting; -1 with the socket error when the
+// socket cannot be asked.
+long BytesWaiting(int socket);
+
 // One datagram to address:port.
 [[nodiscard]] bool SendDatagram(int socket, uint32_t address, uint16_t port, const void* bytes,
                                 size_t count);

@@ -24,7 +24,8 @@ class DispatchServices {
   // `data` is sent with its terminating zero when `has_data`.
   virtual void NotifyClients(uint32_t /*code*/, std::string_view /*data*/, bool /*has_data*/) {}
   virtual void DisconnectClient(int /*slot*/) {}
-  virtual void HandleClientRequest(int /*socket*/) {}
+  // Reads one request of the client in `slot`, if it is still the client of `generation`.
+  virtual void HandleClientRequest(int /*slot*/, uint32_t /*generation*/) {}
   virtual bool SetOwnPassword(const std::string& /*user*/, const std::string& /*enciphered*/) {
     SetLastErrorCode(kErrorNotSupported);
     return false;

@@ -129,7 +129,8 @@ void Dispatcher::StatusTick(const Call&) {
 }
 
 void Dispatcher::ClientData(const Call& c) {
-  services_.HandleClientRequest(c.command.Socket());
+  services_.HandleClientRequest(c.command.Originator(),
+                                static_cast<uint32_t>(strtoul(c.command.text, nullptr, 10)));
 }
 
 void Dispatcher::NotifyAll(const Call& c) {

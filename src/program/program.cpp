@@ -48,6 +48,11 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
       admin_log_(game_folder_, false),
       bans_(log_, clock, game_link_, ban_list_, admin_log_,
             BanFiles::In(game_folder_, settings_folder_), BanEnvironmentOf()),
+      accounts_(JoinPath(settings_folder_, "UserAccess.con"), log_),
+      listener_(loop, log_, clock, accounts_),
+      request_services_(*this),
+      requests_(log_, clock, queue_, game_link_, listener_, accounts_, request_services_,
+                RequestFolders{game_folder_, settings_folder_}),
       services_(*this),
       dispatcher_(log_, game_link_, services_) {
   log_.SetPresenter(&presenter_);

@@ -30,8 +30,12 @@
 #include "platform/instance_channel.h"
 #include "platform/window_probe.h"
 #include "program/dispatcher.h"
+#include "program/program_requests.h"
 #include "program/program_services.h"
 #include "program/status_display.h"
+#include "remote/listener.h"
+#include "remote/request_handler.h"
+#include "remote/user_accounts.h"
 #include "settings/live_settings.h"
 #include "settings/settings_files.h"
 #include "settings/settings_store.h"
@@ -93,6 +97,11 @@ class Program {
   BanList& BanRecords() { return ban_list_; }
   SettingsTable& Settings() { return settings_; }
   StatusDisplay& Status() { return status_; }
+  SettingsFiles& Files() { return settings_files_; }
+  const std::string& SettingsFolder() const { return settings_folder_; }
+  UserAccounts& Accounts() { return accounts_; }
+  RemoteListener& Listener() { return listener_; }
+  RequestHandler& Requests() { return requests_; }
   bool DedicatedMode() const { return dedicated_mode_; }
 
  private:
@@ -127,6 +136,9 @@ class Program {
   // The ban subsystem's view of the server state and settings (program_bans.cpp).
   BanEnvironment BanEnvironmentOf();
   void ConfigureBans();
+  // The user accounts, the client table and the listener's hooks (program_remote.cpp).
+  void ConfigureRemote();
+  void StartRemoteListener();
   // The player list rebuilt from the server; logs `failure` with the error sound.
   void RefreshPlayerList(const char* failure);
   bool ApplyIpOption();
@@ -174,6 +186,12 @@ class Program {
   AdminLog admin_log_;
   Bans bans_;
   StatusDisplay status_;
+  // Remote administration: accounts, the listener with its client table (built and
+  // destroyed on the user-interface thread) and the request handler the worker runs.
+  UserAccounts accounts_;
+  RemoteListener listener_;
+  ProgramRequests request_services_;
+  RequestHandler requests_;
   ProgramServices services_;
   Dispatcher dispatcher_;
 

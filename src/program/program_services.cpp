@@ -6,6 +6,41 @@
 
 namespace varnholt {
 
+std::string ProgramServices::ClientSlotName(int slot) {
+  return program_.Listener().clients().GetClientName(static_cast<uint32_t>(slot));
+}
+
+std::string ProgramServices::ClientSlotAddress(int slot) {
+  return program_.Listener().clients().GetClientAddress(static_cast<uint32_t>(slot));
+}
+
+std::string ProgramServices::AccountName(int row) {
+  if (row < 0) return std::string();
+  std::optional<UserAccount> account = program_.Accounts().AccountAt(static_cast<size_t>(row));
+  return account ? account->name : std::string();
+}
+
+void ProgramServices::NotifyClient(int32_t origin, uint32_t code) {
+  // Only remote clients have a connection to answer on.
+  if (origin >= 1 && origin <= kMaxRemoteClients) program_.Listener().NotifyClient(code, origin);
+}
+
+void ProgramServices::NotifyClients(uint32_t code, std::string_view data, bool has_data) {
+  program_.Listener().NotifyClients(code, has_data ? data : std::string_view());
+}
+
+void ProgramServices::DisconnectClient(int slot) {
+  program_.Listener().DisconnectClient(slot);
+}
+
+void ProgramServices::HandleClientRequest(int slot, uint32_t generation) {
+  program_.Requests().HandleClientRequest(slot, generation);
+}
+
+bool ProgramServices::SetOwnPassword(const std::string& user, const std::string& enciphered) {
+  return program_.Accounts().SetOwnPassword(user, enciphered);
+}
+
 bool ProgramServices::ConsoleConnect() {
   return program_.Console().ConsoleConnect();
 }

@@ -12,6 +12,15 @@ class ProgramServices final : public DispatchServices {
  public:
   explicit ProgramServices(Program& program) : program_(program) {}
 
+  std::string ClientSlotName(int slot) override;
+  std::string ClientSlotAddress(int slot) override;
+  std::string AccountName(int row) override;
+  void NotifyClient(int32_t origin, uint32_t code) override;
+  void NotifyClients(uint32_t code, std::string_view data, bool has_data) override;
+  void DisconnectClient(int slot) override;
+  void HandleClientRequest(int slot, uint32_t generation) override;
+  bool SetOwnPassword(const std::string& user, const std::string& enciphered) override;
+
   bool ConsoleConnect() override;
   bool PunkBusterEnabled() override;
 

@@ -60,6 +60,7 @@ bool Program::MainInitialisation() {
   DetectRunningServer();
   if (!CoordinateInstances()) return false;
   AdoptOrStartServer();
+  StartRemoteListener();
   StartTimers();
   return true;
 }
@@ -252,6 +253,7 @@ bool Program::LoadStores() {
   rotation.clear_dirty = [this] { rotation_.ClearDirty(); };
   store_.SetListHooks(SavedList::kRotation, rotation);
   ConfigureBans();
+  ConfigureRemote();
   // Each load reports its own failure; a failure ends start-up without a box of its own.
   if (!store_.LoadAllAtStart(interfaces_.First())) {
     ClearLastError();

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "log/event_log.h"
-#include "remote/byte_stream.h"
+#include "core/byte_stream.h"
 #include "remote/frames.h"
 
 namespace varnholt {

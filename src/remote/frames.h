@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "remote/byte_stream.h"
+#include "core/byte_stream.h"
 
 namespace varnholt {
 

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <thread>
 
+#include "core/command_line.h"
 #include "log/event_log.h"
 #include "platform/clock.h"
 #include "platform/event_loop.h"
@@ -28,7 +29,6 @@
 
 namespace varnholt {
 
-constexpr uint16_t kDefaultListenPort = 15667;
 // A login must be complete this long after it began, however steadily its bytes trickle.
 constexpr uint64_t kLoginDeadlineMs = 10000;
 // Logins still in progress at a time, in all and from one address; more connections are

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "platform/clock.h"
-#include "remote/byte_stream.h"
+#include "core/byte_stream.h"
 
 namespace varnholt {
 

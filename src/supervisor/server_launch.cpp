@@ -195,6 +195,11 @@ bool Supervisor::StartServer() {
   return LaunchServer();
 }
 
+void Supervisor::ResetRestartCount() {
+  std::lock_guard<std::recursive_mutex> lock(start_stop_mutex_);
+  restart_count_ = 0;
+}
+
 bool Supervisor::StopServer() {
   return StopServerKeepingCount(false);
 }

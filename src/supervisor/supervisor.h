@@ -95,6 +95,8 @@ class Supervisor {
   bool StartServer();
   bool StopServer();
   bool ToggleServer();
+  // A start asked for by a user begins a new count of quick restarts.
+  void ResetRestartCount();
   // Takes a server found running at start-up into care.
   void AdoptServer(int32_t pid);
 

@@ -15,7 +15,7 @@ namespace {
 using testing::ResponseFrame;
 
 ReadStatus Read(const std::string& bytes, ResponseKind kind, ConsoleResponse* response) {
-  MemorySource source(bytes);
+  BufferSource source(bytes);
   std::string scratch;
   return ReadConsoleResponse(source, kind, response, &scratch);
 }

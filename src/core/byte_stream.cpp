@@ -1,4 +1,4 @@
-#include "remote/byte_stream.h"
+#include "core/byte_stream.h"
 
 #include <cstring>
 

@@ -1,5 +1,6 @@
 // Where frames are read from and written to: a small interface with buffer implementations
-// (tests, fuzzing, building frames in memory) and socket ones (socket_stream.h).
+// (tests, fuzzing, building frames in memory) and socket ones (the remote console's, the
+// remote administration's socket_stream.h).
 #pragma once
 
 #include <cstddef>
