@@ -19,6 +19,7 @@
 #include "platform/last_error.h"
 #include "platform/poll_event_loop.h"
 #include "support/file_text.h"
+#include "support/remote_test_client.h"
 #include "support/temp_folder.h"
 #include "support/wait.h"
 
@@ -28,115 +29,9 @@ namespace {
 using testing::TempFolder;
 using testing::WaitUntil;
 
-// A 32-byte login field: the text, its zero, filler; RC4 under the key file's bytes.
-std::string LoginField(const std::string& text) {
-  static const std::string key = testing::ReadFileText(VARNHOLT_USER_KEY_FILE);
-  std::string field = text.substr(0, 31);
-  field.push_back('\0');
-  while (field.size() < 32) field.push_back('#');
-  std::array<uint8_t, 256> s{};
-  for (int i = 0; i < 256; ++i) s[i] = static_cast<uint8_t>(i);
-  uint8_t j = 0;
-  for (int i = 0; i < 256; ++i) {
-    j = static_cast<uint8_t>(j + s[i] + static_cast<uint8_t>(key[i % key.size()]));
-    std::swap(s[i], s[j]);
-  }
-  uint8_t a = 0;
-  uint8_t b = 0;
-  for (char& c : field) {
-    a = static_cast<uint8_t>(a + 1);
-    b = static_cast<uint8_t>(b + s[a]);
-    std::swap(s[a], s[b]);
-    c = static_cast<char>(static_cast<uint8_t>(c) ^ s[static_cast<uint8_t>(s[a] + s[b])]);
-  }
-  return field;
-}
-
-// A blocking client socket; every receive gives up after a few seconds instead of hanging
-// the test.
-class TestClient {
- public:
-  explicit TestClient(uint16_t port) {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    timeval patience{testing::kPatienceMs / 1000, 0};
-    setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
-    sockaddr_in me{};
-    socklen_t length = sizeof me;
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&me), &length);
-    local_port_ = ntohs(me.sin_port);
-  }
-  ~TestClient() { Close(); }
-  void Close() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
-  bool connected() const { return connected_; }
-  std::string address() const { return "127.0.0.1:" + std::to_string(local_port_); }
-
-  void Send(const std::string& bytes) {
-    ASSERT_EQ(send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(bytes.size()));
-  }
-  void SendLogin(const std::string& name, const std::string& password) {
-    Send(LoginField(name) + LoginField(password));
-  }
-  // Exactly `n` bytes, or what came before the peer closed or went quiet.
-  std::string Receive(size_t n) {
-    std::string out;
-    while (out.size() < n) {
-      char buffer[256];
-      const ssize_t got = recv(fd_, buffer, std::min(n - out.size(), sizeof buffer), 0);
-      if (got <= 0) break;
-      out.append(buffer, static_cast<size_t>(got));
-    }
-    return out;
-  }
-  // True when the server closed the connection (nothing more arrives).
-  bool ClosedByServer() {
-    char byte;
-    return recv(fd_, &byte, 1, 0) == 0;
-  }
-  // Whole login with the version byte; returns the result byte (-1 when none came).
-  int Login(const std::string& name, const std::string& password, uint32_t* rights = nullptr,
-            uint8_t version = 0x90) {
-    SendLogin(name, password);
-    const std::string result = Receive(1);
-    if (result.size() != 1) return -1;
-    if (result[0] != 0) return static_cast<uint8_t>(result[0]);
-    const std::string answer = Receive(5);
-    if (answer.size() != 5) return -1;
-    if (rights) {
-      *rights = static_cast<uint8_t>(answer[0]) | static_cast<uint8_t>(answer[1]) << 8 |
-                static_cast<uint8_t>(answer[2]) << 16 |
-                static_cast<uint32_t>(static_cast<uint8_t>(answer[3])) << 24;
-    }
-    server_version_ = static_cast<uint8_t>(answer[4]);
-    Send(std::string(1, static_cast<char>(version)));
-    if (version != 0x90) return 0;
-    const std::string running = Receive(1);
-    if (running.size() != 1) return -1;
-    server_running_ = running[0];
-    return 0;
-  }
-  int server_version_ = -1;
-  int server_running_ = -1;
-
- private:
-  int fd_ = -1;
-  bool connected_ = false;
-  uint16_t local_port_ = 0;
-};
-
-std::string Word(uint32_t w) {
-  std::string out(4, '\0');
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<char>(w >> (8 * i));
-  return out;
-}
+using TestClient = testing::RemoteTestClient;
+using testing::LoginField;
+using testing::Word;
 
 class ListenerTest : public ::testing::Test {
  protected:

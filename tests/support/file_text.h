@@ -31,4 +31,17 @@ inline bool WriteFileText(const std::string& path, std::string_view text) {
   return fclose(file) == 0 && written;
 }
 
+// Adds `text` at the end of the file; false when it could not.
+inline bool AppendFileText(const std::string& path, std::string_view text) {
+  FILE* file = fopen(path.c_str(), "ab");
+  if (file == nullptr) return false;
+  const bool written = fwrite(text.data(), 1, text.size(), file) == text.size();
+  return fclose(file) == 0 && written;
+}
+
+inline bool FileExists(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::exists(path, ignored);
+}
+
 }  // namespace varnholt::testing
