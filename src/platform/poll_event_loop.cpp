@@ -41,7 +41,7 @@ void PollEventLoop::StopTimer(TimerId id) {
 
 void PollEventLoop::WatchSocket(int fd, unsigned events, std::function<void(int, SocketEvent)> fn) {
   UnwatchSocket(fd);
-  watches_.push_back(Watch{fd, events, std::move(fn)});
+  watches_.push_back(Watch{fd, events, std::move(fn), next_watch_serial_++});
 }
 
 void PollEventLoop::UnwatchSocket(int fd) {
@@ -130,9 +130,11 @@ void PollEventLoop::RunOnce(int max_wait_ms) {
   fds.push_back(pollfd{wake_read_, POLLIN, 0});
   if (signal_fd_ >= 0) fds.push_back(pollfd{signal_fd_, POLLIN, 0});
   size_t first_watch = fds.size();
+  std::vector<uint64_t> serials;
   for (const Watch& w : watches_) {
     short ev = (w.events & (kSocketRead | kSocketAccept)) ? POLLIN : 0;
     fds.push_back(pollfd{w.fd, ev, 0});
+    serials.push_back(w.serial);
   }
   int timeout = MsToNextTimer();
   if (max_wait_ms >= 0 && (timeout < 0 || timeout > max_wait_ms)) timeout = max_wait_ms;
@@ -149,9 +151,11 @@ void PollEventLoop::RunOnce(int max_wait_ms) {
     for (size_t i = first_watch; i < fds.size(); ++i) {
       if (fds[i].revents == 0) continue;
       int fd = fds[i].fd;
-      // The watch may have been removed by an earlier callback of this round.
+      // The watch may have been removed by an earlier callback of this round, and its
+      // descriptor number closed and given to a new socket: the event is the old one's.
+      const uint64_t serial = serials[i - first_watch];
       auto it = std::find_if(watches_.begin(), watches_.end(),
-                             [fd](const Watch& w) { return w.fd == fd; });
+                             [serial](const Watch& w) { return w.serial == serial; });
       if (it == watches_.end()) continue;
       std::function<void(int, SocketEvent)> fn = it->fn;
       unsigned events = it->events;

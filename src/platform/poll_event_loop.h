@@ -3,6 +3,7 @@
 // arrive through a signalfd when EnableShutdownSignals() was called before any thread started.
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
@@ -44,6 +45,8 @@ class PollEventLoop final : public EventLoop {
     int fd;
     unsigned events;
     std::function<void(int, SocketEvent)> fn;
+    // Tells a watch from a later one of the same descriptor number.
+    uint64_t serial;
   };
 
   void Wake();
@@ -58,6 +61,7 @@ class PollEventLoop final : public EventLoop {
   std::function<void(int)> on_signal_;
   std::vector<Timer> timers_;
   std::vector<Watch> watches_;
+  uint64_t next_watch_serial_ = 1;
   TimerId next_timer_id_ = 1;
 
   std::mutex posted_mutex_;

@@ -67,5 +67,34 @@ TEST(PollEventLoopTest, SocketReadAndCloseEvents) {
   close(fds[0]);
 }
 
+// A descriptor closed by posted work and reused at once for a new socket in the same round:
+// the old socket's event must not reach the new socket's watch.
+TEST(PollEventLoopTest, AnEventOfAClosedSocketNeverReachesTheSocketReusingItsNumber) {
+  SystemClock clock;
+  PollEventLoop loop(clock);
+  int old_pair[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, old_pair), 0);
+  const int reused = old_pair[0];
+  loop.WatchSocket(reused, kSocketRead | kSocketClose, [](int, SocketEvent) {});
+  int new_pair[2] = {-1, -1};
+  std::vector<SocketEvent> seen_by_new;
+  loop.Post([&] {
+    loop.UnwatchSocket(reused);
+    close(reused);
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, new_pair), 0);
+    ASSERT_EQ(new_pair[0], reused);  // the lowest free number comes back
+    loop.WatchSocket(new_pair[0], kSocketRead | kSocketClose,
+                     [&](int, SocketEvent ev) { seen_by_new.push_back(ev); });
+  });
+  close(old_pair[1]);  // the old socket is readable (end of stream) in this round
+  loop.RunOnce(1000);
+  EXPECT_TRUE(seen_by_new.empty());
+  ASSERT_EQ(write(new_pair[1], "x", 1), 1);
+  loop.RunOnce(1000);
+  EXPECT_EQ(seen_by_new, std::vector<SocketEvent>{kSocketRead});
+  close(new_pair[0]);
+  close(new_pair[1]);
+}
+
 }  // namespace
 }  // namespace varnholt
