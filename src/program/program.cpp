@@ -49,7 +49,8 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
       bans_(log_, clock, game_link_, ban_list_, admin_log_,
             BanFiles::In(game_folder_, settings_folder_), BanEnvironmentOf()),
       services_(*this),
-      dispatcher_(log_, game_link_, services_) {
+      dispatcher_(log_, game_link_, services_),
+      service_status_(service_notifier_, clock, loop, worker_) {
   log_.SetPresenter(&presenter_);
 }
 
@@ -123,6 +124,15 @@ bool Program::OpenInstanceChannel() {
 
 void Program::StartTimers() {
   supervisor_.StartMonitorTimer();
+}
+
+ServiceState Program::ServiceStateNow() const {
+  return ServiceState{supervisor_.ServerRunning(), players_.RowCount(),
+                      game_link_.ConsoleConnected()};
+}
+
+void Program::ReportServiceStatus() {
+  service_status_.ReportStatus(ServiceStateNow());
 }
 
 void Program::OnShutdownSignal(int /*signal*/) {

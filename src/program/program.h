@@ -31,6 +31,7 @@
 #include "platform/window_probe.h"
 #include "program/dispatcher.h"
 #include "program/program_services.h"
+#include "program/service_status.h"
 #include "program/status_display.h"
 #include "settings/live_settings.h"
 #include "settings/settings_files.h"
@@ -74,6 +75,9 @@ class Program {
   void ShutdownProgram(int exit_code = 0);
   // A shutdown signal (SIGTERM, SIGINT) arrived.
   void OnShutdownSignal(int signal);
+
+  // Tells the service manager the server's state after a Command (worker thread).
+  void ReportServiceStatus();
 
   // Instance messages.
   void HandleInstanceMessage(const InstancePacket& packet);
@@ -135,6 +139,7 @@ class Program {
   bool CoordinateInstances();
   void AdoptOrStartServer();
   void StartTimers();
+  ServiceState ServiceStateNow() const;
 
   bool Fatal(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -176,6 +181,9 @@ class Program {
   StatusDisplay status_;
   ProgramServices services_;
   Dispatcher dispatcher_;
+  // Readiness, status and watchdog for systemd; silent without it.
+  SystemdNotifier service_notifier_;
+  ServiceStatus service_status_;
 
   // Owned by the user-interface thread (start-up, instance messages, signals, shutdown).
   // dedicated_mode_ is settled by start-up before the timers queue the first Command; the

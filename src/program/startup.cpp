@@ -61,6 +61,7 @@ bool Program::MainInitialisation() {
   if (!CoordinateInstances()) return false;
   AdoptOrStartServer();
   StartTimers();
+  service_status_.ReportReady(ServiceStateNow());
   return true;
 }
 
