@@ -52,12 +52,19 @@ diff -u "$scratch/expected" "$scratch/files" || fail "varnholtd holds other file
 grep -q -- '^-rwxr-xr-x root/root .* \./usr/bin/varnholtd$' "$scratch/listing" ||
   fail "varnholtd is not an executable owned by root"
 
-# The programs run from the unpacked tree.
+# Every package's programs run from the unpacked tree and come with a man page and bash
+# completion (the desktop program and the client are packaged when they are built).
 root="$scratch/root"
-dpkg-deb -x "$deb" "$root"
-for program in varnholtd rfa-pack; do
-  out=$("$root/usr/bin/$program" --version) || fail "$program --version exited $?"
-  [ "$out" = "$program $version" ] || fail "$program --version said '$out'"
+for package in "$scratch"/out/*.deb; do
+  dpkg-deb -x "$package" "$root"
+  for path in $(dpkg-deb -c "$package" | awk '{print $NF}' | grep -E '^\./usr/bin/[^/]+$'); do
+    program=$(basename "$path")
+    out=$("$root/usr/bin/$program" --version) || fail "$program --version exited $?"
+    [ "$out" = "$program $version" ] || fail "$program --version said '$out'"
+    ls "$root"/usr/share/man/man?/"$program".?.gz > /dev/null 2>&1 || fail "$program: no man page"
+    [ -f "$root/usr/share/bash-completion/completions/$program" ] ||
+      fail "$program: no bash completion"
+  done
 done
 game="$scratch/game"
 mkdir -p "$game"
