@@ -11,9 +11,11 @@
 #include "platform/instance_channel.h"
 #include "platform/poll_event_loop.h"
 #include "program/program.h"
+#include "varnholt_version.h"
 
 int main(int argc, char** argv) {
   using namespace varnholt;
+  if (PrintVersionIfAsked("varnholtd", argc, argv)) return 0;
   // Dates in the log follow the user's locale; numbers stay in the C locale everywhere.
   setlocale(LC_TIME, "");
   // A peer that goes away mid-send is an error to handle, not a reason to die.

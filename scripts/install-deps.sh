@@ -5,11 +5,12 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git
-  liblzo2-dev libexpat1-dev
+  liblzo2-dev libexpat1-dev libsystemd-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libx11-dev libxcb1-dev fonts-dejavu-core xvfb xauth
   clang-14 libclang-rt-14-dev libfuzzer-14-dev clang-format
   qstat lzop procps
+  dpkg-dev lintian systemd man-db
 )
 
 missing=()

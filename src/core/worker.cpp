@@ -15,6 +15,7 @@ Worker::~Worker() {
 }
 
 bool Worker::Start() {
+  running_ = true;
   try {
     thread_ = std::thread([this] {
       // Before any Command runs, so that a crash in one is reported even when it is a stack
@@ -23,6 +24,7 @@ bool Worker::Start() {
       Run();
     });
   } catch (const std::system_error& e) {
+    running_ = false;
     SetLastErrorFromErrno(e.code().value());
     return false;
   }
@@ -40,7 +42,9 @@ void Worker::Run() {
         break;
       }
       uint64_t start = clock_.MonotonicMs();
+      busy_since_plus_one_ = start + 1;
       dispatch_(command);
+      busy_since_plus_one_ = 0;
       if (timing_) {
         uint64_t end = clock_.MonotonicMs();
         log_.LogMessage(kSoundNone,
@@ -51,6 +55,7 @@ void Worker::Run() {
       }
     }
   }
+  running_ = false;
   {
     std::lock_guard<std::mutex> lock(exit_mutex_);
     exited_ = true;
@@ -62,6 +67,17 @@ bool Worker::WaitForExit(uint32_t timeout_ms) {
   if (!thread_.joinable()) return true;
   std::unique_lock<std::mutex> lock(exit_mutex_);
   return exit_cv_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return exited_; });
+}
+
+bool Worker::Running() const {
+  return running_;
+}
+
+bool Worker::StuckFor(uint64_t now_ms, uint64_t limit_ms) const {
+  uint64_t since = busy_since_plus_one_;
+  if (since == 0) return false;
+  --since;
+  return now_ms >= since && now_ms - since >= limit_ms;
 }
 
 void Worker::Join() {

@@ -54,7 +54,8 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
       requests_(log_, clock, queue_, game_link_, listener_, accounts_, request_services_,
                 RequestFolders{game_folder_, settings_folder_}),
       services_(*this),
-      dispatcher_(log_, game_link_, services_) {
+      dispatcher_(log_, game_link_, services_),
+      service_status_(service_notifier_, clock, loop, worker_) {
   log_.SetPresenter(&presenter_);
 }
 
@@ -128,6 +129,15 @@ bool Program::OpenInstanceChannel() {
 
 void Program::StartTimers() {
   supervisor_.StartMonitorTimer();
+}
+
+ServiceState Program::ServiceStateNow() const {
+  return ServiceState{supervisor_.ServerRunning(), players_.RowCount(),
+                      game_link_.ConsoleConnected()};
+}
+
+void Program::ReportServiceStatus() {
+  service_status_.ReportStatus(ServiceStateNow());
 }
 
 void Program::OnShutdownSignal(int /*signal*/) {

@@ -32,6 +32,7 @@
 #include "program/dispatcher.h"
 #include "program/program_requests.h"
 #include "program/program_services.h"
+#include "program/service_status.h"
 #include "program/status_display.h"
 #include "remote/listener.h"
 #include "remote/request_handler.h"
@@ -78,6 +79,9 @@ class Program {
   void ShutdownProgram(int exit_code = 0);
   // A shutdown signal (SIGTERM, SIGINT) arrived.
   void OnShutdownSignal(int signal);
+
+  // Tells the service manager the server's state after a Command (worker thread).
+  void ReportServiceStatus();
 
   // Instance messages.
   void HandleInstanceMessage(const InstancePacket& packet);
@@ -147,6 +151,7 @@ class Program {
   bool CoordinateInstances();
   void AdoptOrStartServer();
   void StartTimers();
+  ServiceState ServiceStateNow() const;
 
   bool Fatal(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -194,6 +199,9 @@ class Program {
   RequestHandler requests_;
   ProgramServices services_;
   Dispatcher dispatcher_;
+  // Readiness, status and watchdog for systemd; silent without it.
+  SystemdNotifier service_notifier_;
+  ServiceStatus service_status_;
 
   // Owned by the user-interface thread (start-up, instance messages, signals, shutdown).
   // dedicated_mode_ is settled by start-up before the timers queue the first Command; the

@@ -162,6 +162,7 @@ void ProgramServices::RefreshStatusDisplay(bool busy) {
   in.console_connected = program_.Link().ConsoleConnected();
   in.busy = busy;
   program_.Status().Refresh(in);
+  if (!busy) program_.ReportServiceStatus();
 }
 
 }  // namespace varnholt

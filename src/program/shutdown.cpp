@@ -7,6 +7,7 @@ namespace varnholt {
 void Program::ShutdownProgram(int exit_code) {
   if (shutting_down_) return;
   shutting_down_ = true;
+  service_status_.ReportStopping();
   if (command_line_.exit_stops_server && supervisor_.ServerRunning()) {
     supervisor_.StopServer();
     log_.LogMessage(kSoundNone, "Server stopped due to exit.");

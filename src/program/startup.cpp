@@ -62,6 +62,7 @@ bool Program::MainInitialisation() {
   AdoptOrStartServer();
   StartRemoteListener();
   StartTimers();
+  service_status_.ReportReady(ServiceStateNow());
   return true;
 }
 

@@ -13,6 +13,7 @@
 #include "platform/processes.h"
 #include "support/child_process.h"
 #include "support/free_port.h"
+#include "support/notify_socket.h"
 #include "support/temp_folder.h"
 #include "support/wine_standin.h"
 
@@ -269,6 +270,47 @@ TEST_F(DemoInstallationTest, StartLaunchesConnectsAndExitStopsTheServer) {
   EXPECT_TRUE(LogHas(game, "Server stopped due to exit."));
   std::string log = game.Read("Varnholt.log");
   EXPECT_LT(log.find("Server stopped due to exit."), log.find(" : Exited\r\n"));
+}
+
+// Under systemd: ready once start-up has finished, the state in words, a heartbeat while the
+// worker is healthy, and stopping at the end.
+TEST_F(DemoInstallationTest, ServiceManagerHearsReadyStatusHeartbeatAndStopping) {
+  TempFolder game;
+  MakeDemo(game);
+  testing::NotifySocket manager(runtime_.Sub("notify"));
+  ASSERT_TRUE(manager.bound());
+  ChildProcess daemon;
+  ASSERT_TRUE(daemon.Start(VARNHOLTD_PATH, {"-start", "-exit", "-quiet"}, game.path(),
+                           {"XDG_RUNTIME_DIR=" + runtime_.path(), "TZ=UTC",
+                            "NOTIFY_SOCKET=" + manager.path(), "WATCHDOG_USEC=400000"},
+                           game.Sub("stderr.txt")));
+  // Commands run during start-up may report the state before readiness does.
+  std::string ready;
+  do {
+    ready = manager.Receive();
+  } while (ready.rfind("STATUS=", 0) == 0);
+  EXPECT_EQ(ready.rfind("READY=1\nSTATUS=Server running, ", 0), 0u) << ready;
+  // Start-up is over when it says so: the server was launched before.
+  EXPECT_TRUE(LogHas(game, "Server started via command-line option."));
+  int beats = 0;
+  bool connected = false;
+  for (int i = 0; i < 200 && !(beats >= 2 && connected); ++i) {
+    std::string message = manager.Receive();
+    ASSERT_FALSE(message.empty()) << game.Read("Varnholt.log");
+    if (message == "WATCHDOG=1") ++beats;
+    if (message.find("console connected") != std::string::npos) connected = true;
+  }
+  EXPECT_GE(beats, 2);
+  EXPECT_TRUE(connected);
+  daemon.Signal(SIGTERM);
+  std::string message;
+  do {
+    message = manager.Receive();
+  } while (message == "WATCHDOG=1" || message.rfind("STATUS=", 0) == 0);
+  EXPECT_EQ(message, "STOPPING=1\nSTATUS=Stopping");
+  int code = -1;
+  ASSERT_TRUE(daemon.Wait(15000, &code));
+  EXPECT_EQ(code, 0);
 }
 
 TEST_F(VarnholtdTest, StopWithoutARunningServerDoesNothing) {

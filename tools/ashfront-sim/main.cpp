@@ -5,10 +5,12 @@
 #include "platform/files.h"
 #include "sim_options.h"
 #include "sim_server.h"
+#include "varnholt_version.h"
 
 int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IOLBF, 0);
   using namespace varnholt;
+  if (PrintVersionIfAsked("ashfront-sim", argc, argv)) return 0;
   sim::SimOptions options;
   std::string error;
   std::string folder = CurrentFolder();

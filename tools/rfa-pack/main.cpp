@@ -22,6 +22,7 @@
 #include "maps/archive_writer.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
+#include "varnholt_version.h"
 
 namespace fs = std::filesystem;
 using namespace varnholt;
@@ -165,6 +166,13 @@ int Extract(const std::string& archive, const std::string& entry, const std::str
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (PrintVersionIfAsked("rfa-pack", argc, argv)) return 0;
+  // Asked-for help goes to stdout and succeeds; a wrong command line is an error.
+  if (argc == 2 && (strcmp(argv[1], "-?") == 0 || strcmp(argv[1], "-h") == 0 ||
+                    strcmp(argv[1], "--help") == 0)) {
+    fputs(kUsage, stdout);
+    return 0;
+  }
   if (lzo_init() != LZO_E_OK) {
     fputs("rfa-pack: compression library failed to initialise\n", stderr);
     return 1;
