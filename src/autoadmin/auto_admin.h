@@ -71,6 +71,8 @@ class AutoAdmin : public ChatSink {
   // The operator began to edit BannedWords.con; the list is read again before the next chat
   // line is checked or at the next apply of the settings. Any thread.
   void SetBannedWordsEdited() { banned_words_edited_ = true; }
+  bool BannedWordsEdited() const { return banned_words_edited_; }
+  void ClearBannedWordsEdited() { banned_words_edited_ = false; }
   // When the file was edited: reloads it, notifies the clients and logs the update as the
   // operator's. True when it did.
   bool ReloadEditedBannedWords();

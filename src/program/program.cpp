@@ -48,6 +48,8 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
       admin_log_(game_folder_, false),
       bans_(log_, clock, game_link_, ban_list_, admin_log_,
             BanFiles::In(game_folder_, settings_folder_), BanEnvironmentOf()),
+      auto_admin_(log_, clock, game_link_, queue_, settings_, AutoAdminFiles::In(settings_folder_),
+                  AutoAdminEnvironmentOf()),
       services_(*this),
       dispatcher_(log_, game_link_, services_) {
   log_.SetPresenter(&presenter_);
