@@ -1,6 +1,7 @@
 // Periodic announcements: one line of Announcements.con per period, then the credit line,
 // then from the top again. The file is read afresh each time, so an edit or an upload takes
 // effect at the next announcement.
+#include "autoadmin/announcement_picker.h"
 #include "autoadmin/auto_admin.h"
 #include "core/notify_codes.h"
 #include "log/error_text.h"
@@ -11,7 +12,6 @@
 namespace varnholt {
 namespace {
 
-// Lines longer than this are announced on their first characters anyway.
 constexpr size_t kReadPiece = 8192;
 
 }  // namespace
@@ -27,38 +27,19 @@ bool AutoAdmin::ReadAnnouncement(int line, std::string* text, bool* found) {
     DisableAutoAnnounce();
     return false;
   }
-  // Read on until the wanted line is complete; only its first characters are kept.
-  int number = 1;
-  std::string current;
+  AnnouncementPicker picker(line);
   char buffer[kReadPiece];
   size_t got = 0;
-  for (;;) {
+  do {
     if (!file.Read(buffer, sizeof buffer, &got)) {
       log_.LogMessage(kSoundNone, "Couldn't read announcements file! %s",
                       ErrorText(GetLastErrorCode()));
       return false;
     }
-    if (got == 0) break;
-    for (size_t i = 0; i < got; ++i) {
-      const char c = buffer[i];
-      if (c == '\n') {
-        if (number == line) {
-          *found = true;
-          *text = "*" + current;
-          return true;
-        }
-        ++number;
-        current.clear();
-      } else if (c != '\r' && number == line && current.size() < kAnnouncementLength - 1) {
-        current += c == '\0' ? ' ' : c;  // a zero byte would end the Command's text
-      }
-    }
-  }
-  // A last line without a line feed counts when it holds something.
-  if (number == line && !current.empty()) {
-    *found = true;
-    *text = "*" + current;
-  }
+    if (picker.Feed(std::string_view(buffer, got))) break;
+  } while (got > 0);
+  *found = picker.Finish();
+  if (*found) *text = picker.Text();
   return true;
 }
 

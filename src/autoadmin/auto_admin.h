@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "autoadmin/announcement_picker.h"
 #include "autoadmin/banned_words.h"
 #include "autoadmin/player_counters.h"
 #include "core/command_queue.h"
@@ -53,8 +54,6 @@ struct AutoAdminEnvironment {
 constexpr const char* kAutoAdminPrefix = "[VRNH]";
 // Said after the last line of Announcements.con.
 constexpr const char* kAnnouncementCredit = "*This server is managed by Varnholt v2.0";
-// Longest announcement, its "*" included.
-constexpr size_t kAnnouncementLength = 63;
 // How long a queued kick or ban is awaited beyond its delay before the player is examined
 // again.
 constexpr int64_t kRemovalGraceSeconds = 5;
