@@ -69,20 +69,21 @@ bool AutoAdmin::CheckChatLine(const std::string& line) {
   const std::string keyhash = OrUnknown(p.keyhash);
   const std::string address = OrUnknown(p.address);
   if (settings_.GetBool("manager.autoBan") && KickListReached(address, keyhash)) {
-    QueueRemoval(p, Removal::kBan, "too many kicks for banned words");
+    // The message goes first, so that he reads it also when there is no delay.
     snprintf(text, sizeof text, "%s Banned %s for using banned words", kAutoAdminPrefix,
              p.name.c_str());
     QueueServerMessage(text);
+    QueueRemoval(p, Removal::kBan, "too many kicks for banned words");
     Notify(kNotifyAutoBannedWords, p.name);
     log_.LogMessage(kSoundNone,
                     "Auto-banned %s (%s) at %s for using banned words in chat messages (%s).",
                     p.name.c_str(), keyhash.c_str(), address.c_str(), offending.c_str());
     return true;
   }
-  QueueRemoval(p, Removal::kKick, "banned words in chat messages");
   snprintf(text, sizeof text, "%s Kicking %s for using banned words", kAutoAdminPrefix,
            p.name.c_str());
   QueueServerMessage(text);
+  QueueRemoval(p, Removal::kKick, "banned words in chat messages");
   Notify(kNotifyAutoKickedWord, p.name);
   log_.LogMessage(kSoundNone,
                   "Auto-kicked %s (%s) at %s for using banned words in chat messages (%s).",

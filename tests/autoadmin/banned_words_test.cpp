@@ -83,12 +83,14 @@ TEST_F(ChatCheckTest, TwoWarningsThenAKickThenABanWhenTheCountIsReached) {
   EXPECT_TRUE(admin_->CheckChatLine("ALL Bob: idiot!"));
   q = TakeQueued();
   ASSERT_EQ(q.size(), 2u);
-  EXPECT_EQ(q[0].code, kCmdKick);
-  EXPECT_EQ(q[0].text,
+  // The message first, so he reads it also without a delay.
+  EXPECT_EQ(q[0].code, kCmdServerMessage);
+  EXPECT_EQ(q[0].text, "[VRNH] Kicking Bob for using banned words");
+  EXPECT_EQ(q[0].due, clock_.CalendarSeconds());
+  EXPECT_EQ(q[1].code, kCmdKick);
+  EXPECT_EQ(q[1].text,
             KickText(3, "banned words in chat messages", "Bob", link_.players[0].keyhash));
-  EXPECT_EQ(q[0].due, clock_.CalendarSeconds() + kKickBanDelaySeconds);
-  EXPECT_EQ(q[1].code, kCmdServerMessage);
-  EXPECT_EQ(q[1].text, "[VRNH] Kicking Bob for using banned words");
+  EXPECT_EQ(q[1].due, clock_.CalendarSeconds() + kKickBanDelaySeconds);
   EXPECT_EQ(notes_,
             (std::vector<std::pair<uint32_t, std::string>>{{kNotifyAutoKickedWord, "Bob"}}));
   EXPECT_TRUE(Logged("Auto-kicked Bob (" + link_.players[0].keyhash +
@@ -105,11 +107,11 @@ TEST_F(ChatCheckTest, TwoWarningsThenAKickThenABanWhenTheCountIsReached) {
   EXPECT_TRUE(admin_->CheckChatLine("ALL Bob: $BOB is here"));
   q = TakeQueued();
   ASSERT_EQ(q.size(), 2u);
-  EXPECT_EQ(q[0].code, kCmdBan);
+  EXPECT_EQ(q[1].code, kCmdBan);
   const PlayerRecord& bob = link_.players[0];
-  EXPECT_EQ(q[0].text,
+  EXPECT_EQ(q[1].text,
             BanText(3, "Bob", bob.address, bob.keyhash, "", 0, "too many kicks for banned words"));
-  EXPECT_EQ(q[1].text, "[VRNH] Banned Bob for using banned words");
+  EXPECT_EQ(q[0].text, "[VRNH] Banned Bob for using banned words");
   EXPECT_EQ(notes_,
             (std::vector<std::pair<uint32_t, std::string>>{{kNotifyAutoBannedWords, "Bob"}}));
   EXPECT_TRUE(Logged("Auto-banned Bob (" + bob.keyhash +
