@@ -35,8 +35,9 @@ bool AutoAdmin::KickListReached(std::string_view address, std::string_view keyha
 }
 
 bool AutoAdmin::CheckChatLine(const std::string& line) {
-  if (!words_.Loaded()) return false;
+  // An edit is taken first: it may bring the list a failed load left missing.
   ReloadEditedBannedWords();
+  if (!words_.Loaded()) return false;
   const std::string* word = words_.FindOffendingWord(line);
   if (word == nullptr) return true;
   const std::string offending = *word;  // a reload below must not take it away

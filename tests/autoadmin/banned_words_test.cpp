@@ -147,6 +147,11 @@ TEST_F(ChatCheckTest, WithoutAListNothingIsCheckedAndAnEmptyListPassesEverything
   EXPECT_FALSE(fresh.LoadBannedWords());
   EXPECT_TRUE(Logged("Couldn't open banned words file! "));
   EXPECT_FALSE(fresh.CheckChatLine("ALL Bob: idiot"));
+  // The operator creates the file in the editor: the next line is checked.
+  folder_.Write("Nowhere/BannedWords.con", "idiot\n");
+  fresh.SetBannedWordsEdited();
+  EXPECT_TRUE(fresh.CheckChatLine("ALL Bob: idiot"));
+  EXPECT_EQ(TakeQueued().size(), 1u);
 
   Words("");
   EXPECT_TRUE(admin_->CheckChatLine("ALL Bob: idiot"));
