@@ -370,7 +370,8 @@ TEST_F(DemoInstallationTest, AChatOffenderIsWarnedTwiceThenKicked) {
   game.Write("ashfront-sim.options",
              "--static\n--players=2\n--chat-every=0\n--player=Mouthy|1|40|10.0.0.9:5000\n");
   ChildProcess daemon;
-  ASSERT_TRUE(StartDaemon(&daemon, game, {"-start", "-quiet"}));
+  // -exit: the game server ends with the manager and outlives no test.
+  ASSERT_TRUE(StartDaemon(&daemon, game, {"-start", "-exit", "-quiet"}));
   ASSERT_TRUE(WaitUntil([&] { return LogHas(game, " : Connected\r\n"); }, 20000))
       << game.Read("Varnholt.log");
   game.Write("control.tmp", "chat Mouthy you noob\nchat Mouthy NOOB\nchat Mouthy noob!\n");
@@ -390,6 +391,7 @@ TEST_F(DemoInstallationTest, AChatOffenderIsWarnedTwiceThenKicked) {
   int code = -1;
   ASSERT_TRUE(daemon.Wait(15000, &code));
   EXPECT_EQ(code, 0);
+  EXPECT_TRUE(LogHas(game, "Server stopped due to exit."));
 }
 
 }  // namespace
