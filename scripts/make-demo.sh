@@ -21,12 +21,20 @@ if [ ! -s "$settings/ServerMapList.con" ]; then
   printf 'game.addLevel hue GPM_CQ ashfront\r\ngame.addLevel greywater GPM_COOP ashfront\r\ngame.addLevel frostbite GPM_CQ frontier\r\ngame.addLevel ironhold GPM_CQ ashfront\r\n' > "$settings/ServerMapList.con"
 fi
 
+# Auto-admin: a few banned words (one whole name) and announcements; the demo's settings turn
+# on auto-announce and the banned-word and high-ping kicks.
+for file in BannedWords.con Announcements.con; do
+  [ -s "$settings/$file" ] || cp "$here/../demo/settings/$file" "$settings/$file"
+done
+
 # PunkBuster is installed (its server library stands in as an empty file) and the demo's
 # settings enable it, so GUID bans and PunkBuster kicks run in the demo.
 [ -f "$game/pb/pbsv.dll" ] || : > "$game/pb/pbsv.dll"
 
-# A living game: simulated players and bots who fight and chat.
-[ -f "$game/ashfront-sim.options" ] || printf -- '--players=12\n--bots=2\n' > "$game/ashfront-sim.options"
+# A living game: simulated players and bots who fight and chat, among them one whose name
+# holds a banned word and one whose ping stays high, so the demo shows both auto-kicks.
+[ -f "$game/ashfront-sim.options" ] ||
+  printf -- '--players=12\n--bots=2\n--player=NoobHunter|1\n--player=Laggard|2|900\n' > "$game/ashfront-sim.options"
 
 sim="$build/tools/ashfront-sim/ashfront-sim"
 if [ -x "$sim" ]; then

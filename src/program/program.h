@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "autoadmin/auto_admin.h"
 #include "bans/ban_list.h"
 #include "bans/bans.h"
 #include "core/command_line.h"
@@ -99,6 +100,11 @@ class Program {
   const CommandLine& ParsedCommandLine() const { return command_line_; }
   Bans& BanActions() { return bans_; }
   BanList& BanRecords() { return ban_list_; }
+  // Banned words, player rules and announcements; LoadBannedWords reads the file again.
+  AutoAdmin& AutoAdministration() { return auto_admin_; }
+  // Opens BannedWords.con in the text editor; the list is read again before the next chat
+  // line is checked or at the next apply (program_autoadmin.cpp).
+  bool EditBannedWords();
   SettingsTable& Settings() { return settings_; }
   StatusDisplay& Status() { return status_; }
   SettingsFiles& Files() { return settings_files_; }
@@ -140,6 +146,13 @@ class Program {
   // The ban subsystem's view of the server state and settings (program_bans.cpp).
   BanEnvironment BanEnvironmentOf();
   void ConfigureBans();
+  // The auto-admin plugged into the program (program_autoadmin.cpp): its view of the
+  // options, whom it notifies, the chat it checks, the store's reload of edited words, and
+  // the monitor tick's announcements and player rules.
+  AutoAdminEnvironment AutoAdminEnvironmentOf();
+  void ConfigureAutoAdmin();
+  void AddAutoAdminStoreHooks(SettingsStoreHooks* hooks);
+  void AutoAdminTick();
   // The user accounts, the client table and the listener's hooks (program_remote.cpp).
   void ConfigureRemote();
   void StartRemoteListener();
@@ -190,6 +203,7 @@ class Program {
   BanList ban_list_;
   AdminLog admin_log_;
   Bans bans_;
+  AutoAdmin auto_admin_;
   StatusDisplay status_;
   // Remote administration: accounts, the listener with its client table (built and
   // destroyed on the user-interface thread) and the request handler the worker runs.

@@ -72,6 +72,10 @@ bool ProgramRequests::LoadBanList(const std::string& path) {
   return program_.BanRecords().LoadBanList(path);
 }
 
+void ProgramRequests::ReloadBannedWords() {
+  program_.AutoAdministration().LoadBannedWords();
+}
+
 bool ProgramRequests::ServerRunning() {
   return program_.Supervision().ServerRunning();
 }

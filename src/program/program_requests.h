@@ -20,6 +20,7 @@ class ProgramRequests final : public RequestServices {
   void ReloadMapPage(bool reset_filters) override;
   bool IsKnownLevel(const std::string& level_spec) override;
   bool LoadBanList(const std::string& path) override;
+  void ReloadBannedWords() override;
   bool ServerRunning() override;
   bool StartServer() override;
   bool StopServer() override;

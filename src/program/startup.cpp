@@ -262,6 +262,7 @@ bool Program::LoadStores() {
   }
   ConfigureGameLink();
   ConfigureSupervisor();
+  ConfigureAutoAdmin();
   return true;
 }
 
@@ -294,6 +295,7 @@ void Program::ConfigureGameLink() {
   SettingsStoreHooks store_hooks;
   store_hooks.server_running = [this] { return supervisor_.ServerRunning(); };
   store_hooks.punkbuster_enabled = [this] { return supervisor_.PunkBusterEnabled(); };
+  AddAutoAdminStoreHooks(&store_hooks);
   store_.SetHooks(std::move(store_hooks));
 }
 
@@ -310,6 +312,7 @@ void Program::ConfigureSupervisor() {
   hooks.periodic_admin = [this] {
     RefreshPlayerList("Couldn't auto-refresh player list!");
     bans_.ExpireTimedBans();
+    AutoAdminTick();
   };
   hooks.start_button_text = [this](const char* text) { front_end_.SetStartButtonText(text); };
   hooks.notify_clients = [this](uint32_t code) {

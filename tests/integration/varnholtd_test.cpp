@@ -442,3 +442,42 @@ TEST_F(DemoInstallationTest, ARemoteAdministratorLogsInMovesFilesAndKicksAPlayer
 
 }  // namespace
 }  // namespace varnholt
+
+namespace varnholt {
+namespace {
+
+// A player of the demo who uses a banned word in chat three times is warned twice and then
+// kicked by the running manager: chat reaches it through the console polls of the status
+// timer, the warnings and the kick through its queue and the game server.
+TEST_F(DemoInstallationTest, AChatOffenderIsWarnedTwiceThenKicked) {
+  TempFolder game;
+  MakeDemo(game);
+  game.Write("ashfront-sim.options",
+             "--static\n--players=2\n--chat-every=0\n--player=Mouthy|1|40|10.0.0.9:5000\n");
+  ChildProcess daemon;
+  // -exit: the game server ends with the manager and outlives no test.
+  ASSERT_TRUE(StartDaemon(&daemon, game, {"-start", "-exit", "-quiet"}));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(game, " : Connected\r\n"); }, 20000))
+      << game.Read("Varnholt.log");
+  game.Write("control.tmp", "chat Mouthy you noob\nchat Mouthy NOOB\nchat Mouthy noob!\n");
+  std::filesystem::rename(game.Sub("control.tmp"), game.Sub("ashfront-sim.control"));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return LogHas(game, "Auto-kicked Mouthy (") &&
+               LogHas(game, "User operator at console kicked player Mouthy (");
+      },
+      20000))
+      << game.Read("Varnholt.log");
+  std::string log = game.Read("Varnholt.log");
+  EXPECT_NE(log.find("for using banned words in chat messages (noob)."), std::string::npos);
+  EXPECT_NE(log.find("said '[VRNH] Mouthy do not use the word noob in chat'"), std::string::npos)
+      << log;
+  daemon.Signal(SIGTERM);
+  int code = -1;
+  ASSERT_TRUE(daemon.Wait(15000, &code));
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(LogHas(game, "Server stopped due to exit."));
+}
+
+}  // namespace
+}  // namespace varnholt

@@ -184,3 +184,38 @@ TEST_F(SimStatusTest, QuakestatListsRulesAndPlayers) {
 
 }  // namespace
 }  // namespace varnholt::testing
+
+namespace varnholt::testing {
+namespace {
+
+// Held figures survive the simulation's fighting, wandering pings and a new round; the
+// others keep moving. A raw chat line may name anyone.
+TEST_F(SimStatusTest, HeldPingAndScoreStayWhileTheGameGoesOn) {
+  ASSERT_TRUE(sim_.Start(folder_.path(), {"--tick-ms=20", "--chat-every=0", "--player=Bob|1|80",
+                                          "--player=Eve|2|80", "--player=Ann|1|80"}));
+  ConsoleClient console;
+  ASSERT_EQ(console.Login(sim_.console_port(), "admin", "s3cret"), 1);
+  std::vector<std::string> out;
+  ASSERT_TRUE(console.Run("sim.hold-ping Bob 600\nsim.hold-score Bob -9", &out));
+  EXPECT_EQ(out, (std::vector<std::string>{"Ping of Bob held at 600", "Score of Bob held at -9"}));
+  ASSERT_TRUE(console.Run("sim.hold-ping Nobody 5\nsim.hold-score Bob lots", &out));
+  EXPECT_EQ(out, (std::vector<std::string>{"No such player: Nobody",
+                                           "Usage: hold-score <who> <score>|off"}));
+  bool eve_moved = WaitUntil([&] {
+    std::map<std::string, std::string> v = Query(false, true, false);
+    return v["ping_1"] != "80";
+  });
+  EXPECT_TRUE(eve_moved);
+  ASSERT_TRUE(console.Run("sim.end-round", &out));
+  std::map<std::string, std::string> v = Query(false, true, false);
+  EXPECT_EQ(v["player_0"], "Bob");
+  EXPECT_EQ(v["ping_0"], "600");
+  EXPECT_EQ(v["score_0"], "-9");
+
+  ASSERT_TRUE(console.Run("sim.chat-raw ALL Ghost: boo\nsim.hold-ping Bob off", &out));
+  // Chat rides along after the first output line.
+  EXPECT_EQ(out, (std::vector<std::string>{"Ping of Bob released", "##--0ALL Ghost: boo"}));
+}
+
+}  // namespace
+}  // namespace varnholt::testing

@@ -101,7 +101,10 @@ void Match::StartRound(const Level& level, const char* why) {
   double ratio = settings_.Number("admin.setTicketRatio", 1.0);
   int tickets = std::max(1, static_cast<int>(std::lround(options_.base_tickets * ratio)));
   tickets_[0] = tickets_[1] = tickets;
-  for (Player& p : roster_.players()) p.score = p.kills = p.deaths = 0;
+  for (Player& p : roster_.players()) {
+    if (!p.score_held) p.score = 0;
+    p.kills = p.deaths = 0;
+  }
   events_.ConsoleLine(std::string(why) + " level " + level.Text() + ", round " +
                       std::to_string(round_number_));
 }
@@ -230,7 +233,8 @@ void Match::SimulateFighting(double seconds) {
   std::vector<Player>& players = roster_.players();
   auto& rng = roster_.rng();
   for (Player& p : players) {
-    if (!p.bot) p.ping = std::clamp(p.ping + static_cast<int>(rng() % 11) - 5, 5, 999);
+    if (!p.bot && !p.ping_held)
+      p.ping = std::clamp(p.ping + static_cast<int>(rng() % 11) - 5, 5, 999);
   }
   fight_credit_ += seconds * 0.05 * static_cast<double>(players.size());
   while (fight_credit_ >= 1.0 && players.size() >= 2) {
@@ -240,12 +244,9 @@ void Match::SimulateFighting(double seconds) {
     if (&killer == &victim) continue;
     victim.deaths += 1;
     if (victim.team >= 1 && victim.team <= 2) tickets_[victim.team - 1] -= 1;
-    if (killer.team == victim.team) {
-      killer.score -= 4;  // team kill
-    } else {
-      killer.kills += 1;
-      killer.score += 2;
-    }
+    const int points = killer.team == victim.team ? -4 : 2;  // a team kill costs
+    if (killer.team != victim.team) killer.kills += 1;
+    if (!killer.score_held) killer.score += points;
   }
   if (players.size() < 2) fight_credit_ = 0;
 }

@@ -27,6 +27,10 @@ struct Player {
   std::string keyhash;  // empty for a LAN player without a CD key
   std::string guid;     // PunkBuster GUID
   bool bot = false;
+  // Held figures stay as set: the simulation neither moves the ping nor changes the score
+  // (a new round keeps a held score too).
+  bool ping_held = false;
+  bool score_held = false;
 };
 
 // A player described on the command line or in a players file:

@@ -162,6 +162,11 @@ void SimControl::Execute(const std::string& line, std::vector<std::string>* out)
     Player* p = FindPlayer(who);
     if (p == nullptr) return out->push_back("No such player: " + who);
     p->ping = std::max(0, std::min(atoi(rest.c_str()), 9999));
+  } else if (command == "hold-ping" || command == "hold-score") {
+    Hold(command == "hold-ping", argument, out);
+  } else if (command == "chat-raw") {
+    // Any chat text, also one naming a speaker who is not on the server.
+    events_.ChatLine('0', argument.substr(0, kMaxChatText));
   } else {
     out->push_back("Unknown sim command: " + command);
   }
@@ -180,6 +185,31 @@ void SimControl::Chat(const std::string& argument, bool team, std::vector<std::s
   message = message.substr(0, kMaxChatText);
   char channel = team ? static_cast<char>('0' + p->team) : '0';
   events_.ChatLine(channel, std::string(team ? "TEAM " : "ALL ") + p->name + ": " + message);
+}
+
+void SimControl::Hold(bool ping, const std::string& argument, std::vector<std::string>* out) {
+  std::string who, rest;
+  SplitWho(argument, &who, &rest);
+  Player* p = FindPlayer(who);
+  if (p == nullptr) return out->push_back("No such player: " + who);
+  bool& held = ping ? p->ping_held : p->score_held;
+  if (rest == "off") {
+    held = false;
+    return out->push_back(std::string(ping ? "Ping" : "Score") + " of " + p->name + " released");
+  }
+  int value = 0;
+  if (sscanf(rest.c_str(), "%d", &value) != 1) {
+    return out->push_back(ping ? "Usage: hold-ping <who> <ms>|off"
+                               : "Usage: hold-score <who> <score>|off");
+  }
+  held = true;
+  if (ping) {
+    p->ping = std::max(0, std::min(value, 9999));
+  } else {
+    p->score = value;
+  }
+  out->push_back(std::string(ping ? "Ping" : "Score") + " of " + p->name + " held at " +
+                 std::to_string(ping ? p->ping : p->score));
 }
 
 void SimControl::Join(const std::string& line, std::vector<std::string>* out) {

@@ -42,6 +42,7 @@ class SimControl {
 
  private:
   void Chat(const std::string& argument, bool team, std::vector<std::string>* out);
+  void Hold(bool ping, const std::string& argument, std::vector<std::string>* out);
   void Join(const std::string& line, std::vector<std::string>* out);
   void Leave(const std::string& who, std::vector<std::string>* out);
   Player* FindPlayer(const std::string& who);
