@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "log/event_log.h"
 #include "core/byte_stream.h"
+#include "log/event_log.h"
 #include "remote/frames.h"
 
 namespace varnholt {

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "platform/clock.h"
 #include "core/byte_stream.h"
+#include "platform/clock.h"
 
 namespace varnholt {
 
