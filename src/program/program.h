@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "autoadmin/auto_admin.h"
+#include "autoadmin/in_game_commands.h"
+#include "autoadmin/player_menu.h"
 #include "bans/ban_list.h"
 #include "bans/bans.h"
 #include "core/command_line.h"
@@ -102,6 +104,7 @@ class Program {
   BanList& BanRecords() { return ban_list_; }
   // Banned words, player rules and announcements; LoadBannedWords reads the file again.
   AutoAdmin& AutoAdministration() { return auto_admin_; }
+  PlayerMenu& Menu() { return player_menu_; }
   // Opens BannedWords.con in the text editor; the list is read again before the next chat
   // line is checked or at the next apply (program_autoadmin.cpp).
   bool EditBannedWords();
@@ -150,6 +153,7 @@ class Program {
   // options, whom it notifies, the chat it checks, the store's reload of edited words, and
   // the monitor tick's announcements and player rules.
   AutoAdminEnvironment AutoAdminEnvironmentOf();
+  InGameEnvironment InGameEnvironmentOf();
   void ConfigureAutoAdmin();
   void AddAutoAdminStoreHooks(SettingsStoreHooks* hooks);
   void AutoAdminTick();
@@ -204,6 +208,9 @@ class Program {
   AdminLog admin_log_;
   Bans bans_;
   AutoAdmin auto_admin_;
+  // The player menu and the "!" commands typed in chat that run its shortcuts.
+  PlayerMenu player_menu_;
+  InGameCommands in_game_commands_;
   StatusDisplay status_;
   // Remote administration: accounts, the listener with its client table (built and
   // destroyed on the user-interface thread) and the request handler the worker runs.

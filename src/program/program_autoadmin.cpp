@@ -2,6 +2,7 @@
 // chat lines it checks, the reload of banned words the settings apply performs, and its
 // share of the monitor tick.
 #include "log/error_text.h"
+#include "platform/ascii_text.h"
 #include "platform/editor.h"
 #include "platform/last_error.h"
 #include "program/program.h"
@@ -19,8 +20,28 @@ AutoAdminEnvironment Program::AutoAdminEnvironmentOf() {
   return env;
 }
 
+InGameEnvironment Program::InGameEnvironmentOf() {
+  InGameEnvironment env;
+  env.find_account = [this](std::string_view keyhash) -> std::optional<GameAdminAccount> {
+    const std::vector<UserAccount> accounts = accounts_.Accounts();
+    for (size_t i = 0; i < accounts.size(); ++i) {
+      if (EqualsNoCase(accounts[i].keyhash, keyhash)) {
+        return GameAdminAccount{static_cast<int>(i), accounts[i].rights, accounts[i].active};
+      }
+    }
+    return std::nullopt;
+  };
+  env.next_map_text = [this] {
+    return rotation_.GetCurrentLevelText(false, supervisor_.ServerRunning());
+  };
+  return env;
+}
+
 void Program::ConfigureAutoAdmin() {
   auto_admin_.SetDebug(command_line_.debug);
+  in_game_commands_.SetDebug(command_line_.debug);
+  auto_admin_.SetChatCommandHandler(
+      [this](const std::string& line) { in_game_commands_.HandleChatCommand(line); });
   // A missing or unreadable file is logged; chat is then not checked until a reload.
   auto_admin_.LoadBannedWords();
   console_.SetChatSink(&auto_admin_);
