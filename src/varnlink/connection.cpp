@@ -35,6 +35,40 @@ class PrefixedSource final : public ByteSource {
   ByteSource& rest_;
 };
 
+// Large reads and writes go in pieces of this size, so progress can be shown between them.
+constexpr size_t kProgressPiece = 256 * 1024;
+
+// Reads through to another source in pieces, telling `progress` how much of the announced
+// body has arrived.
+class ProgressSource final : public ByteSource {
+ public:
+  ProgressSource(ByteSource& inner, const Progress& progress)
+      : inner_(inner), progress_(progress) {}
+  bool Read(void* buffer, size_t size) override {
+    auto* out = static_cast<char*>(buffer);
+    while (size > 0) {
+      const size_t piece = std::min(size, kProgressPiece);
+      if (!inner_.Read(out, piece)) return false;
+      out += piece;
+      size -= piece;
+      done_ += piece;
+      if (total_ > 0 && progress_) progress_(std::min(done_, total_), total_);
+    }
+    return true;
+  }
+  void ExpectBytes(size_t size) override {
+    total_ = size;
+    done_ = 0;
+    inner_.ExpectBytes(size);
+  }
+
+ private:
+  ByteSource& inner_;
+  const Progress& progress_;
+  uint64_t done_ = 0;
+  uint64_t total_ = 0;
+};
+
 bool IsNotifyCode(uint32_t word) {
   return word >= kNotifyFirst && word <= kNotifyLast;
 }
@@ -118,14 +152,20 @@ bool Connection::SendRequestText(uint32_t code, std::string_view text) {
   return varnholt::SendRequestText(sink, code, text);
 }
 
-bool Connection::SendRequestFile(uint32_t code, std::string_view contents) {
+bool Connection::SendRequestFile(uint32_t code, std::string_view contents,
+                                 const Progress& progress) {
   std::string frame;
   AppendWord(&frame, code);
   std::string file;
   if (!EncodeFileFrame(contents, &file)) return false;
   frame += file;
   SocketSink sink(socket_, clock_);
-  return sink.Write(frame.data(), frame.size());
+  for (size_t at = 0; at < frame.size(); at += kProgressPiece) {
+    const size_t piece = std::min(kProgressPiece, frame.size() - at);
+    if (!sink.Write(frame.data() + at, piece)) return false;
+    if (progress) progress(at + piece, frame.size());
+  }
+  return true;
 }
 
 bool Connection::ReadNotificationAfterCode(uint32_t code, Notification* notification) {
@@ -158,7 +198,8 @@ FrameStatus Connection::ReadTextReply(std::string* text, bool* present) {
   return varnholt::ReadTextReply(source, text, present);
 }
 
-FrameStatus Connection::ReadFile(std::string* contents, uint32_t max_size) {
+FrameStatus Connection::ReadFile(std::string* contents, uint32_t max_size,
+                                 const Progress& progress) {
   uint32_t first = 0;
   if (!ReadReplyWord(&first)) return FrameStatus::kBroken;
   std::string prefix;
@@ -166,7 +207,8 @@ FrameStatus Connection::ReadFile(std::string* contents, uint32_t max_size) {
   SocketSource socket_source(socket_, clock_);
   // A big file earns its time as it arrives, at the pace the source allows.
   socket_source.BeginFrame();
-  PrefixedSource source(prefix, socket_source);
+  ProgressSource counted(socket_source, progress);
+  PrefixedSource source(prefix, counted);
   return ReadFileFrame(source, max_size, contents);
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,9 @@ namespace varnholt::varnlink {
 
 // How long a connection attempt may take.
 constexpr int kConnectTimeoutMs = 5000;
+
+// Told how many bytes of a file's frame have moved, of how many.
+using Progress = std::function<void(uint64_t done, uint64_t total)>;
 
 struct LoginAnswer {
   // The server's result byte: 0 accepted, 1-7 refused; -1 when none came.
@@ -44,13 +48,13 @@ class Connection {
   bool SendRequest(uint32_t code);
   bool SendRequestText(uint32_t code, std::string_view text);
   // The request code followed by the file frame of `contents`.
-  bool SendRequestFile(uint32_t code, std::string_view contents);
+  bool SendRequestFile(uint32_t code, std::string_view contents, const Progress& progress = {});
 
   // Replies, with any notifications that come first kept for NextNotification.
   FrameStatus ReadTextReply(std::string* text, bool* present);
   // A file frame. kRefused for the error marker (last error 1235) or a frame that does not
   // check out.
-  FrameStatus ReadFile(std::string* contents, uint32_t max_size);
+  FrameStatus ReadFile(std::string* contents, uint32_t max_size, const Progress& progress = {});
 
   enum class Wait { kNotification, kTimedOut, kBroken };
   // The next notification: a kept one, else one read within `wait_ms` (-1: no limit).

@@ -6,6 +6,7 @@
 #include "core/notify_codes.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
+#include "platform/terminal.h"
 #include "remote/file_frame.h"
 #include "varnlink/commands.h"
 #include "varnlink/exit_codes.h"
@@ -20,12 +21,23 @@ constexpr uint32_t kClientListRequest = 13;
 constexpr uint32_t kBanListRequest = 15;
 constexpr uint32_t kKeepAliveRequest = 50;
 
+// A bar on standard error for a large transfer, when a person is watching it.
+Progress BarOnTerminal(Session& s) {
+  if (s.out.err != stderr || !IsTerminal(kStderrFd)) return {};
+  return [err = s.out.err](uint64_t done, uint64_t total) {
+    if (total <= kProgressBarThreshold) return;
+    fputs(ProgressBarText(done, total).c_str(), err);
+    if (done >= total) fputc('\n', err);
+    fflush(err);
+  };
+}
+
 // Fetches the file of request n. kExitOk with the contents, or the exit code after saying
 // what went wrong.
 int FetchFile(Session& s, uint32_t n, const char* what, std::string* contents) {
   if (!CheckRight(s, n, what)) return kExitNoRight;
   if (!s.link.SendRequest(kRequestBase + n)) return ConnectionLost(s);
-  switch (s.link.ReadFile(contents, kMaxFileFrameSize)) {
+  switch (s.link.ReadFile(contents, kMaxFileFrameSize, BarOnTerminal(s))) {
     case FrameStatus::kOk:
       return kExitOk;
     case FrameStatus::kRefused:
@@ -207,7 +219,9 @@ int PutFile(Session& s, const std::vector<std::string>& args) {
   }
   const auto n = static_cast<uint32_t>(kind->put_request);
   if (!CheckRight(s, n, "put")) return kExitNoRight;
-  if (!s.link.SendRequestFile(kRequestBase + n, contents)) return ConnectionLost(s);
+  if (!s.link.SendRequestFile(kRequestBase + n, contents, BarOnTerminal(s))) {
+    return ConnectionLost(s);
+  }
   // Requests are handled in order: the keep-alive's answer means the file was taken in.
   const int exit = RequestWithOutcome(s, kKeepAliveRequest, std::nullopt,
                                       {{kNotifyKeepAlive, kExitOk, nullptr}}, "put");

@@ -70,6 +70,18 @@ std::string AlignedTable(const std::vector<std::string>& headers,
   return out;
 }
 
+std::string ProgressBarText(uint64_t done, uint64_t total) {
+  constexpr uint64_t kWidth = 30;
+  if (total == 0) return std::string();
+  done = std::min(done, total);
+  const uint64_t filled = done * kWidth / total;
+  char figures[64];
+  snprintf(figures, sizeof figures, "] %3u%%  %.1f of %.1f MB",
+           static_cast<unsigned>(done * 100 / total), static_cast<double>(done) / 1048576.0,
+           static_cast<double>(total) / 1048576.0);
+  return "\r[" + std::string(filled, '#') + std::string(kWidth - filled, '.') + figures;
+}
+
 std::vector<std::string_view> TextLines(std::string_view text) {
   std::vector<std::string_view> lines;
   while (!text.empty()) {

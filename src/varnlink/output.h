@@ -31,6 +31,12 @@ std::string PeopleTime(int64_t seconds);
 std::string AlignedTable(const std::vector<std::string>& headers,
                          const std::vector<std::vector<std::string>>& rows);
 
+// Transfers above this size show a progress bar on a terminal.
+constexpr uint64_t kProgressBarThreshold = 1024 * 1024;
+
+// "\r[#########.....................]  30%  1.2 of 4.0 MB": a bar that redraws itself.
+std::string ProgressBarText(uint64_t done, uint64_t total);
+
 // A file's text as lines without their line ends (CR LF or LF); no empty last line.
 std::vector<std::string_view> TextLines(std::string_view text);
 

@@ -135,6 +135,10 @@ TEST(VarnlinkOutput, JsonStaysValidWhateverTheServerSends) {
   EXPECT_EQ(JsonTime(0), "null");
   EXPECT_EQ(AlignedTable({"A", "LONG"}, {{"wide cell", "x"}, {"b", "y"}}),
             "A          LONG\nwide cell  x\nb          y\n");
+  EXPECT_EQ(ProgressBarText(3 << 20, 4 << 20),
+            "\r[######################........]  75%  3.0 of 4.0 MB");
+  // A sender that overshoots its announced length never draws past the end.
+  EXPECT_EQ(ProgressBarText(5, 4).substr(0, 37), "\r[##############################] 100");
 }
 
 TEST(VarnlinkLogin, EveryRefusalHasItsOwnLineAndExitCode) {

@@ -69,6 +69,7 @@ class VarnlinkTest : public ::testing::Test {
     std::vector<std::string> env = {"HOME=" + home_.path(), "XDG_CONFIG_HOME=" + home_.Sub("cfg"),
                                     "TZ=UTC"};
     env.push_back(password.empty() ? "VARNLINK_PASSWORD" : "VARNLINK_PASSWORD=" + password);
+    env.insert(env.end(), extra_env_.begin(), extra_env_.end());
     return env;
   }
 
@@ -86,7 +87,7 @@ class VarnlinkTest : public ::testing::Test {
   }
 
   RunResult Varnlink(const std::vector<std::string>& args, const std::string& user = "admin",
-               const std::string& password = "s3cret") {
+                     const std::string& password = "s3cret") {
     ChildProcess child;
     RunResult run;
     EXPECT_TRUE(Start(&child, args, user, password, "out"));
@@ -101,6 +102,7 @@ class VarnlinkTest : public ::testing::Test {
   TempFolder home_;
   ChildProcess daemon_;
   uint16_t port_ = 0;
+  std::vector<std::string> extra_env_;
 };
 
 TEST_F(VarnlinkTest, LoginRefusalsAndTheConfigFileEndWithTheirOwnCodes) {
@@ -126,6 +128,15 @@ TEST_F(VarnlinkTest, LoginRefusalsAndTheConfigFileEndWithTheirOwnCodes) {
   EXPECT_EQ(run.exit, kExitOk) << run.err;
   EXPECT_NE(run.out.find("\"user\":\"admin\""), std::string::npos) << run.out;
   EXPECT_EQ(Varnlink({"-P", "elsewhere", "clients"}, "", "").exit, kExitUsage);
+
+  // A user changes his own password; the old one no longer logs in.
+  extra_env_ = {"VARNLINK_NEW_PASSWORD=n3wlook"};
+  run = Varnlink({"passwd"}, "viewer", "look");
+  EXPECT_EQ(run.exit, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("password changed"), std::string::npos) << run.out;
+  extra_env_.clear();
+  EXPECT_EQ(Varnlink({"get", "settings"}, "viewer", "look").exit, kExitWrongPassword);
+  EXPECT_EQ(Varnlink({"get", "settings"}, "viewer", "n3wlook").exit, kExitOk);
 }
 
 TEST_F(VarnlinkTest, CommandsReachTheServerAndRefusalsSayWhy) {
@@ -160,7 +171,7 @@ TEST_F(VarnlinkTest, CommandsReachTheServerAndRefusalsSayWhy) {
 
   // A watcher hears the kick the second client makes, by name, as JSON.
   ChildProcess watcher;
-  ASSERT_TRUE(Start(&watcher, {"watch", "--json"}, "admin", "s3cret", "watch"));
+  ASSERT_TRUE(Start(&watcher, {"watch", "--json"}, "viewer", "look", "watch"));
   // Logged in once the client list holds it beside the client that asks.
   ASSERT_TRUE(WaitUntil([&] {
     return Varnlink({"--json", "clients"}).out.find("},{") != std::string::npos;
@@ -177,8 +188,19 @@ TEST_F(VarnlinkTest, CommandsReachTheServerAndRefusalsSayWhy) {
   const std::string seen = home_.Read("watch");
   EXPECT_NE(seen.find("\"name\":\"player-kicked\",\"text\":\"Kicky\""), std::string::npos) << seen;
   EXPECT_NE(seen.find("\"code\":\"0xBEEF0020\""), std::string::npos) << seen;
-  watcher.Signal(SIGTERM);
-  watcher.Wait(5000);
+
+  // The administrator disconnects the watcher, which hears why and ends.
+  run = Varnlink({"--json", "clients"});
+  const size_t row = run.out.find("\"user\":\"viewer\"");
+  ASSERT_NE(row, std::string::npos) << run.out;
+  const size_t slot_at = run.out.rfind("\"slot\":\"", row) + 8;
+  const std::string slot = run.out.substr(slot_at, run.out.find('"', slot_at) - slot_at);
+  EXPECT_EQ(Varnlink({"disconnect", slot}).exit, kExitOk);
+  int watch_exit = -1;
+  ASSERT_TRUE(watcher.Wait(10000, &watch_exit));
+  EXPECT_EQ(watch_exit, kExitConnectionLost);
+  EXPECT_NE(home_.Read("watch").find("\"name\":\"disconnected\""), std::string::npos);
+  EXPECT_EQ(Varnlink({"disconnect", "1"}, "viewer", "look").exit, kExitNoRight);
 
   run = Varnlink({"ban", "--address", "10.9.8.7", "--name", "Far", "--for", "2h", "rude"});
   EXPECT_EQ(run.exit, kExitOk) << run.err << Log();
