@@ -9,11 +9,14 @@
 #include <filesystem>
 #include <string>
 
+#include "core/notify_codes.h"
 #include "maps/archive_writer.h"
 #include "platform/processes.h"
+#include "remote/frames.h"
 #include "support/child_process.h"
 #include "support/free_port.h"
 #include "support/notify_socket.h"
+#include "support/remote_test_client.h"
 #include "support/temp_folder.h"
 #include "support/wine_standin.h"
 
@@ -395,6 +398,46 @@ TEST_F(DemoInstallationTest, AServerUnderWineIsLaunchedFoundAndStopped) {
       [&] { return LogHas(game, "Server is already running, monitoring enabled."); }, 10000));
   adopter.Signal(SIGTERM);
   ASSERT_TRUE(adopter.Wait(15000, &code));
+}
+
+// A remote administrator, with a client written from the wire rules, logs in to the running
+// manager, moves files both ways and kicks a player of the real substitute server.
+TEST_F(DemoInstallationTest, ARemoteAdministratorLogsInMovesFilesAndKicksAPlayer) {
+  TempFolder game;
+  MakeDemo(game);
+  game.Write("Mods/ashfront/Settings/UserAccess.con", "boss,boss-pw,,4294967295,1\n");
+  const uint16_t port = FreePort(SOCK_STREAM);
+  ChildProcess daemon;
+  ASSERT_TRUE(
+      StartDaemon(&daemon, game, {"-start", "-exit", "-quiet", "-port", std::to_string(port)}));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(game, " : Connected\r\n"); }, 20000))
+      << game.Read("Varnholt.log");
+  EXPECT_TRUE(LogHas(game, "Listening on 0.0.0.0:" + std::to_string(port) + "."));
+  // The plain-text account was written back enciphered at start-up.
+  EXPECT_EQ(game.Read("Mods/ashfront/Settings/UserAccess.con").find("boss-pw"), std::string::npos);
+
+  testing::RemoteTestClient client(port);
+  ASSERT_EQ(client.Login("boss", "boss-pw"), 0);
+  EXPECT_EQ(client.server_running_, 1);
+
+  client.Request(kRequestBase + 10);
+  EXPECT_EQ(client.ReceiveFile(), game.Read("Mods/ashfront/Settings/ServerMapList.con"));
+  client.RequestFile(kRequestBase + 23, "Welcome to the front.\n");
+  client.RequestText(kRequestBase + 35, "0,testing the remote kick,");
+  const auto kicked = client.ReceiveNotification();
+  ASSERT_TRUE(kicked);
+  EXPECT_EQ(kicked->first, kNotifyPlayerKicked);
+  EXPECT_FALSE(kicked->second.empty());
+  EXPECT_TRUE(WaitUntil([&] { return LogHas(game, " for testing the remote kick."); }))
+      << game.Read("Varnholt.log");
+  EXPECT_TRUE(LogHas(game, "User boss at " + client.address() + " updated the announcements."));
+  EXPECT_EQ(game.Read("Mods/ashfront/Settings/Announcements.con"), "Welcome to the front.\n");
+  EXPECT_EQ(game.Read("Varnholt.log").find("boss-pw"), std::string::npos);
+
+  daemon.Signal(SIGTERM);
+  int code = -1;
+  ASSERT_TRUE(daemon.Wait(15000, &code));
+  EXPECT_EQ(code, 0);
 }
 
 }  // namespace

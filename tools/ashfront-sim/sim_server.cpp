@@ -356,6 +356,12 @@ void SimServer::Tick() {
 }
 
 void SimServer::PollControlFile() {
+  // A server left behind by a test whose folder was removed has nothing left to serve.
+  if (!FolderExists(game_folder_)) {
+    printf("Game folder %s is gone, stopping\n", game_folder_.c_str());
+    stopping_ = true;
+    return;
+  }
   std::string path = JoinPath(game_folder_, options_.control_file);
   if (!FileExists(path)) return;
   // Taken away before reading, so a writer that adds the next command meanwhile starts a
