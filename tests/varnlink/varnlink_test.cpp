@@ -6,11 +6,13 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/child_process.h"
 #include "support/free_port.h"
+#include "support/remote_test_client.h"
 #include "support/temp_folder.h"
 #include "support/wait.h"
 #include "varnlink/exit_codes.h"
@@ -112,6 +114,19 @@ TEST_F(VarnlinkTest, LoginRefusalsAndTheConfigFileEndWithTheirOwnCodes) {
       << run.err;
   EXPECT_EQ(Varnlink({"clients"}, "nobody", "x").exit, kExitBadAccount);
   EXPECT_EQ(Varnlink({"clients"}, "gone", "gone").exit, kExitBadAccount);
+  {
+    // Every client slot taken (the administrator may log in many times).
+    std::vector<std::unique_ptr<testing::RemoteTestClient>> others;
+    for (int i = 0; i < 16; ++i) {
+      others.push_back(std::make_unique<testing::RemoteTestClient>(port_));
+      ASSERT_EQ(others.back()->Login("admin", "s3cret"), 0) << i;
+    }
+    run = Varnlink({"clients"});
+    EXPECT_EQ(run.exit, kExitTableFull);
+    EXPECT_NE(run.err.find("maximum number of connected clients"), std::string::npos) << run.err;
+  }
+  // The slots come free as the manager sees the connections close.
+  ASSERT_TRUE(WaitUntil([&] { return Varnlink({"clients"}).exit == kExitOk; }));
   run = Varnlink({"-p", std::to_string(FreePort(SOCK_STREAM)), "clients"});
   EXPECT_EQ(run.exit, kExitCannotConnect);
   EXPECT_NE(run.err.find("cannot connect to 127.0.0.1:"), std::string::npos) << run.err;
