@@ -8,7 +8,7 @@ build=${BUILD_DIR:-$root/build-demo}
 game=${DEMO_DIR:-$root/demo-install}
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_BUILD_TESTS=OFF -DVARNHOLT_BUILD_BENCH=OFF
-cmake --build "$build" -j "$(nproc)" --target varnholtd ashfront-sim rfa-pack
+cmake --build "$build" -j "$(nproc)" --target varnholtd varnlink ashfront-sim rfa-pack
 "$root/scripts/make-demo.sh" "$game" "$build"
 cd "$game"
 # A ban to watch: a timed ban of a made-up address that ends two minutes from now. The
@@ -21,4 +21,11 @@ if ! grep -q '"Demo Raider"' "$bans" 2>/dev/null; then
 fi
 echo "Running varnholtd in $game (log: $game/Varnholt.log)"
 if [ $# -eq 0 ]; then set -- -start; fi
+# Once the manager listens, the command-line client logs in with the demo account and lists
+# the connected clients (itself).
+port=15667
+for ((i = 1; i <= $#; i++)); do
+  if [ "${!i}" = -port ]; then j=$((i + 1)); port=${!j:-15667}; fi
+done
+(sleep 5 && VARNLINK_PASSWORD=ashfront-demo "$build/app/varnlink" -p "$port" -u demo clients) &
 exec "$build/app/varnholtd" "$@"

@@ -27,6 +27,13 @@ for file in BannedWords.con Announcements.con; do
   [ -s "$settings/$file" ] || cp "$here/../demo/settings/$file" "$settings/$file"
 done
 
+# The demo's remote administration account (admin rights; name "demo", password
+# "ashfront-demo"), in plain text: the manager enciphers the file when it first reads it.
+if [ ! -s "$settings/UserAccess.con" ]; then
+  cp "$here/../demo/settings/UserAccess.con" "$settings/UserAccess.con"
+  chmod 600 "$settings/UserAccess.con"
+fi
+
 # PunkBuster is installed (its server library stands in as an empty file) and the demo's
 # settings enable it, so GUID bans and PunkBuster kicks run in the demo.
 [ -f "$game/pb/pbsv.dll" ] || : > "$game/pb/pbsv.dll"
