@@ -16,8 +16,13 @@ bool CommandQueue::QueueUniqueCommand(uint32_t code, std::string_view text, int3
   return Queue(code, text, number, delay, true);
 }
 
+bool CommandQueue::QueueClientCommand(uint32_t code, std::string_view text, int32_t slot,
+                                      uint32_t generation) {
+  return Queue(code, text, slot, 0, false, generation);
+}
+
 bool CommandQueue::Queue(uint32_t code, std::string_view text, int32_t number, int delay,
-                         bool unique) {
+                         bool unique, uint32_t generation) {
   if (stopped_) return false;
   bool wake = false;
   {
@@ -50,6 +55,7 @@ bool CommandQueue::Queue(uint32_t code, std::string_view text, int32_t number, i
         slot.number = number;
         slot.due = clock_.CalendarSeconds() + delay;
         slot.queued = clock_.MonotonicMs();
+        slot.client_generation = generation;
         ++count_;
       }
     }

@@ -28,6 +28,9 @@ struct Command {
   int32_t number = 0;
   int64_t due = 0;      // calendar seconds at which it becomes executable
   uint64_t queued = 0;  // monotonic ms at queueing, for the timing line
+  // For a remote client's Command: the generation of the client that asked, so that its
+  // outcome is never reported to a later client of the same slot. 0 for everyone else.
+  uint32_t client_generation = 0;
 
   // 0 = the local user, 1-16 = a remote client slot, kOriginGameAdminBase + account row =
   // an in-game administrator.
@@ -47,6 +50,8 @@ class CommandQueue {
   // The same, but adds nothing when a Command with the same code is queued already (the
   // worker is signalled either way).
   bool QueueUniqueCommand(uint32_t code, std::string_view text, int32_t number, int delay);
+  // A remote client's Command, without delay, carrying the client's slot and generation.
+  bool QueueClientCommand(uint32_t code, std::string_view text, int32_t slot, uint32_t generation);
 
   // Worker side. Blocks until signalled (auto-reset) or stopped.
   void WaitForSignal();
@@ -63,7 +68,8 @@ class CommandQueue {
   void Snapshot(Command (&slots)[kQueueSlots]) const;
 
  private:
-  bool Queue(uint32_t code, std::string_view text, int32_t number, int delay, bool unique);
+  bool Queue(uint32_t code, std::string_view text, int32_t number, int delay, bool unique,
+             uint32_t generation = 0);
 
   const Clock& clock_;
   EventLog& log_;

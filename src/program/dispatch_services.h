@@ -20,6 +20,8 @@ class DispatchServices {
   virtual std::string ClientSlotAddress(int /*slot*/) { return "[unknown]"; }
   // The user name of an account row, or "" when the row does not exist.
   virtual std::string AccountName(int /*row*/) { return std::string(); }
+  // Whether the client of `generation` still holds slot 1..16.
+  virtual bool ClientIsCurrent(int /*slot*/, uint32_t /*generation*/) { return true; }
   virtual void NotifyClient(int32_t /*origin*/, uint32_t /*code*/) {}
   // `data` is sent with its terminating zero when `has_data`.
   virtual void NotifyClients(uint32_t /*code*/, std::string_view /*data*/, bool /*has_data*/) {}

@@ -13,6 +13,8 @@
 namespace varnholt {
 namespace {
 
+constexpr const char* kUnknownName = "[unknown]";
+
 // True when row n holds code kCommandBase + n and a name. A missing row is value-initialised
 // (code 0) and fails too, so this runs at build time.
 template <typename Table>
@@ -102,7 +104,12 @@ std::string Dispatcher::GetClientAddress(int32_t origin) {
 void Dispatcher::DispatchCommand(const Command& command) {
   busy_ = true;
   services_.RefreshStatusDisplay(true);
-  Call call{command, GetClientName(command.Originator()), GetClientAddress(command.Originator())};
+  const int32_t origin = command.Originator();
+  const bool gone = command.client_generation != 0 &&
+                    !services_.ClientIsCurrent(origin, command.client_generation);
+  // A client who left is not named after whoever took his slot since.
+  Call call{command, gone ? kUnknownName : GetClientName(origin),
+            gone ? kUnknownName : GetClientAddress(origin), gone};
   uint32_t n = command.code - kCommandBase;
   if (command.code >= kCommandBase && n < kCommandCount) (this->*kCommandTable[n].handler)(call);
   busy_ = false;

@@ -38,6 +38,8 @@ class Dispatcher {
     const Command& command;
     std::string user;
     std::string address;
+    // The remote client who asked has left; another may hold his slot by now.
+    bool client_gone = false;
   };
   using Handler = void (Dispatcher::*)(const Call&);
 
@@ -83,7 +85,9 @@ class Dispatcher {
 
   // Sends the pieces of a chat or server message; false after the first failure.
   bool SendPieces(const Call& c, bool chat);
-  void Reply(const Call& c, uint32_t code) { services_.NotifyClient(c.command.Originator(), code); }
+  void Reply(const Call& c, uint32_t code) {
+    if (!c.client_gone) services_.NotifyClient(c.command.Originator(), code);
+  }
   void Notify(uint32_t code) { services_.NotifyClients(code, {}, false); }
   void Notify(uint32_t code, const std::string& data) { services_.NotifyClients(code, data, true); }
 

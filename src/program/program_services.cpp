@@ -20,6 +20,10 @@ std::string ProgramServices::AccountName(int row) {
   return account ? account->name : std::string();
 }
 
+bool ProgramServices::ClientIsCurrent(int slot, uint32_t generation) {
+  return program_.Listener().clients().IsCurrent(slot, generation);
+}
+
 void ProgramServices::NotifyClient(int32_t origin, uint32_t code) {
   // Only remote clients have a connection to answer on.
   if (origin >= 1 && origin <= kMaxRemoteClients) program_.Listener().NotifyClient(code, origin);

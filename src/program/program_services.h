@@ -15,6 +15,7 @@ class ProgramServices final : public DispatchServices {
   std::string ClientSlotName(int slot) override;
   std::string ClientSlotAddress(int slot) override;
   std::string AccountName(int row) override;
+  bool ClientIsCurrent(int slot, uint32_t generation) override;
   void NotifyClient(int32_t origin, uint32_t code) override;
   void NotifyClients(uint32_t code, std::string_view data, bool has_data) override;
   void DisconnectClient(int slot) override;

@@ -202,7 +202,7 @@ void RequestHandler::CarryOut(Request& r) {
 }
 
 void RequestHandler::QueueFor(const Request& r, uint32_t command) {
-  queue_.QueueCommand(command, r.text, r.client.slot, 0);
+  queue_.QueueClientCommand(command, r.text, r.client.slot, r.client.generation);
 }
 
 std::string RequestHandler::GamePath(const char* relative) const {

@@ -22,6 +22,7 @@ class RecordingServices : public DispatchServices {
   std::string ClientSlotName(int slot) override { return slot == 3 ? "alice" : "[unknown]"; }
   std::string ClientSlotAddress(int slot) override { return slot == 3 ? "10.0.0.9" : "[unknown]"; }
   std::string AccountName(int row) override { return row == 2 ? "gameadmin" : ""; }
+  bool ClientIsCurrent(int, uint32_t generation) override { return generation == 7; }
   void NotifyClient(int32_t origin, uint32_t code) override { replies.push_back({origin, code}); }
   void NotifyClients(uint32_t code, std::string_view data, bool) override {
     notified.push_back({code, std::string(data)});
@@ -75,6 +76,28 @@ TEST_F(DispatcherTest, OriginatorNames) {
   EXPECT_EQ(dispatcher_.GetClientName(0xFF07), "[unknown]");
   EXPECT_EQ(dispatcher_.GetClientName(17), "[unknown]");
   EXPECT_EQ(dispatcher_.GetClientAddress(-5), "[unknown]");
+}
+
+// A client who left after his request was read: the work is done, but neither named after
+// nor reported to whoever holds his slot now.
+TEST_F(DispatcherTest, AClientWhoLeftIsNeitherNamedNorAnswered) {
+  Command c;
+  c.code = kCmdRestartMap;
+  c.number = 3;
+  c.client_generation = 6;
+  link_.fail_after = 0;
+  dispatcher_.DispatchCommand(c);
+  EXPECT_TRUE(services_.replies.empty());
+  c.client_generation = 7;
+  dispatcher_.DispatchCommand(c);
+  EXPECT_EQ(services_.replies, (std::vector<std::pair<int32_t, uint32_t>>{{3, kNotifyFailed}}));
+  link_.fail_after = -1;
+  link_.commands.clear();
+  c.client_generation = 6;
+  dispatcher_.DispatchCommand(c);
+  EXPECT_NE(Log().find("User [unknown] at [unknown] restarted the current map."),
+            std::string::npos);
+  EXPECT_EQ(Log().find("User alice"), std::string::npos);
 }
 
 TEST_F(DispatcherTest, ChatIsSentInPiecesLoggedWithBlanksAndReplied) {
