@@ -19,6 +19,11 @@ if ! grep -q '"Demo Raider"' "$bans" 2>/dev/null; then
   now=$(date +%s)
   printf '"Demo Raider",10.9.8.7,*,*,"operator",%d,%d,demo timed ban\r\n' "$now" "$((now + 120))" >> "$bans"
 fi
+# A schedule to watch: a daily restart four minutes from now (its local time of day), so the
+# log shows the three-, two- and one-minute warnings said to the players and then
+# "Restarting server per scheduled event.". Written afresh on every run of the demo.
+printf '%d,Start server,Daily,Varnholt.con,ServerMapList.con,1\r\n' "$(( $(date +%s) + 240 ))" \
+  > Mods/ashfront/Settings/ServerSchedule.con
 echo "Running varnholtd in $game (log: $game/Varnholt.log)"
 if [ $# -eq 0 ]; then set -- -start; fi
 # Once the manager listens, the command-line client logs in with the demo account and lists

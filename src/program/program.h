@@ -40,6 +40,7 @@
 #include "remote/listener.h"
 #include "remote/request_handler.h"
 #include "remote/user_accounts.h"
+#include "schedule/schedule.h"
 #include "settings/live_settings.h"
 #include "settings/settings_files.h"
 #include "settings/settings_store.h"
@@ -113,6 +114,7 @@ class Program {
   SettingsFiles& Files() { return settings_files_; }
   const std::string& SettingsFolder() const { return settings_folder_; }
   UserAccounts& Accounts() { return accounts_; }
+  Schedule& EventSchedule() { return schedule_; }
   RemoteListener& Listener() { return listener_; }
   RequestHandler& Requests() { return requests_; }
   bool DedicatedMode() const { return dedicated_mode_; }
@@ -157,6 +159,10 @@ class Program {
   void ConfigureAutoAdmin();
   void AddAutoAdminStoreHooks(SettingsStoreHooks* hooks);
   void AutoAdminTick();
+  // The schedule plugged into the program (program_schedule.cpp).
+  ScheduleEnvironment ScheduleEnvironmentOf();
+  void ConfigureSchedule();
+  void AddScheduleHooks(SupervisorHooks* hooks);
   // The user accounts, the client table and the listener's hooks (program_remote.cpp).
   void ConfigureRemote();
   void StartRemoteListener();
@@ -211,6 +217,7 @@ class Program {
   // The player menu and the "!" commands typed in chat that run its shortcuts.
   PlayerMenu player_menu_;
   InGameCommands in_game_commands_;
+  Schedule schedule_;
   StatusDisplay status_;
   // Remote administration: accounts, the listener with its client table (built and
   // destroyed on the user-interface thread) and the request handler the worker runs.

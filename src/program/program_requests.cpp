@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/last_error.h"
 #include "program/program.h"
 #include "settings/setting_def.h"
 
@@ -66,6 +67,17 @@ bool ProgramRequests::IsKnownLevel(const std::string& level_spec) {
     if (word.empty()) return false;
   }
   return program_.Rotation().IsValidLevel(words[0], words[1], words[2]);
+}
+
+bool ProgramRequests::LoadSchedule(const std::string& path) {
+  Schedule& schedule = program_.EventSchedule();
+  if (schedule.LoadSchedule(path)) return true;
+  // The upload replaced the file already: put the schedule still in force back, so the next
+  // start does not stumble over what was refused.
+  const uint32_t err = GetLastErrorCode();
+  (void)schedule.SaveSchedule(path);
+  SetLastErrorCode(err);
+  return false;
 }
 
 bool ProgramRequests::LoadBanList(const std::string& path) {

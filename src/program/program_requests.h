@@ -1,5 +1,5 @@
 // The program's answers to what remote clients' requests ask of the subsystems: settings,
-// maps, bans, banned words and the server process. Runs on the worker thread.
+// maps, bans, banned words, the schedule and the server process. Runs on the worker thread.
 #pragma once
 
 #include "remote/request_services.h"
@@ -20,6 +20,7 @@ class ProgramRequests final : public RequestServices {
   void ReloadMapPage(bool reset_filters) override;
   bool IsKnownLevel(const std::string& level_spec) override;
   bool LoadBanList(const std::string& path) override;
+  bool LoadSchedule(const std::string& path) override;
   void ReloadBannedWords() override;
   bool ServerRunning() override;
   bool StartServer() override;

@@ -255,6 +255,7 @@ bool Program::LoadStores() {
   store_.SetListHooks(SavedList::kRotation, rotation);
   ConfigureBans();
   ConfigureRemote();
+  ConfigureSchedule();
   // Each load reports its own failure; a failure ends start-up without a box of its own.
   if (!store_.LoadAllAtStart(interfaces_.First())) {
     ClearLastError();
@@ -319,6 +320,7 @@ void Program::ConfigureSupervisor() {
     queue_.QueueCommand(kCmdNotifyAll, std::to_string(static_cast<int32_t>(code)), 0, 0);
   };
   hooks.server_stopped = [this] { players_.SetSummaryUnknown(); };
+  AddScheduleHooks(&hooks);
   supervisor_.SetHooks(std::move(hooks));
 }
 

@@ -1,0 +1,196 @@
+// The schedule driving a real ashfront-sim through the supervisor: a scheduled start event
+// restarts the running server with its own settings and rotation, and a "(wait)" stop waits
+// for the end of the round. The calendar clock is injected; the server runs in real time.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/command_queue.h"
+#include "core/interface_list.h"
+#include "gamelink/console_client.h"
+#include "gamelink/game_link_clients.h"
+#include "gamelink/status_query.h"
+#include "maps/map_rotation.h"
+#include "platform/poll_event_loop.h"
+#include "platform/processes.h"
+#include "schedule/schedule.h"
+#include "settings/setting_def.h"
+#include "settings/settings_files.h"
+#include "supervisor/supervisor.h"
+#include "support/free_port.h"
+#include "support/temp_folder.h"
+#include "support/wait.h"
+
+namespace varnholt {
+namespace {
+
+using testing::FreePort;
+using testing::TempFolder;
+using testing::WaitUntil;
+
+class NoPopups : public WindowProbe {
+ public:
+  bool FindVisibleWindow(pid_t, std::string*) override { return false; }
+};
+
+class ScheduleE2ETest : public ::testing::Test {
+ protected:
+  ScheduleE2ETest()
+      : log_(game_.path(), clock_),
+        loop_(system_clock_),
+        queue_(clock_, log_),
+        files_(settings_, log_),
+        rotation_(game_.Sub("Mods/ashfront/Settings"), log_),
+        interfaces_(log_),
+        status_(log_, settings_, clock_),
+        console_(log_, settings_, status_),
+        players_(log_, settings_),
+        link_(console_, status_, players_),
+        process_(game_.path(), log_, clock_),
+        supervisor_(SupervisorDeps{log_, clock_, loop_, queue_, settings_, files_, rotation_,
+                                   interfaces_, link_, console_, status_, windows_, process_,
+                                   game_.path(), game_.Sub("Mods/ashfront/Settings")}),
+        schedule_(log_, clock_, queue_, game_.Sub("Mods/ashfront/Settings"), Environment()) {
+    game_.Write("Mods/ashfront/init.con", "");
+    game_.Write("Mods/ashfront/Settings/Maps.con", "ashfront,hue,15\r\nashfront,ridge,15\r\n");
+    game_.Write("Mods/ashfront/Settings/Mods.con", "ashfront\r\n");
+    game_.Write("Mods/ashfront/Settings/ServerMapList.con",
+                "game.addLevel hue GPM_CQ ashfront\r\n");
+    game_.Write("ashfront-sim.options", "--static\n--players=1\n--chat-every=0\n");
+    std::filesystem::copy_file(ASHFRONT_SIM_PATH, game_.Sub("ashfront_w32ded.exe"));
+    settings_.InitSettings();
+    settings_.SetAddress("game.serverIP", 0x7F000001);
+    settings_.SetInt("game.serverPort", FreePort(SOCK_DGRAM));
+    settings_.SetInt("manager.consolePort", FreePort(SOCK_STREAM));
+    settings_.SetInt("game.gameSpyPort", FreePort(SOCK_DGRAM));
+    settings_.SetInt("game.gameSpyLANPort", FreePort(SOCK_DGRAM));
+    settings_.SetInt("game.serverInternet", 0);
+    settings_.SetText("manager.consoleUsername", "admin");
+    settings_.SetText("manager.consolePassword", "secret");
+    EXPECT_TRUE(rotation_.LoadMapRotation(rotation_.ServerMapListPath(), false));
+    SupervisorHooks hooks;
+    hooks.auto_restart = [] { return true; };
+    hooks.schedule_tick = [this] { return schedule_.ScheduleTick(); };
+    hooks.fire_scheduled_event = [this](int64_t time) { schedule_.FireScheduledEvent(time); };
+    supervisor_.SetHooks(hooks);
+  }
+
+  ~ScheduleE2ETest() override {
+    int32_t pid = kAnyPid;
+    while (process_.FindServerProcess(&pid)) {
+      kill(pid, SIGKILL);
+      WaitUntil([&] { return ProcessState(pid) == '\0' || ProcessState(pid) == 'Z'; }, 2000);
+      waitpid(pid, nullptr, 0);
+      pid = kAnyPid;
+    }
+  }
+
+  ScheduleEnvironment Environment() {
+    ScheduleEnvironment env;
+    env.server_running = [this] { return supervisor_.ServerRunning(); };
+    env.server_pid = [this] { return supervisor_.ServerPid(); };
+    env.start_server = [this] { return supervisor_.StartServer(); };
+    env.stop_server = [this] { return supervisor_.StopServer(); };
+    env.load_settings_file = [this](const std::string& path) {
+      return files_.LoadSettingsFile(path, kAllPages, SettingsUser::LocalOperator(), true);
+    };
+    env.load_map_rotation = [this](const std::string& path) {
+      rotation_.SetModeFilter(kAllModes);
+      rotation_.SetModFilter(kAllMods);
+      return rotation_.LoadMapRotation(path, supervisor_.ServerRunning());
+    };
+    env.server_map_list_path = [this] { return rotation_.ServerMapListPath(); };
+    env.set_pending_event = [this](int64_t time, int32_t pid) {
+      supervisor_.SetPendingEvent(time, pid);
+    };
+    env.monitor_period = [] { return 30; };
+    return env;
+  }
+
+  void UseSchedule(const std::string& text) {
+    ASSERT_TRUE(
+        schedule_.LoadSchedule(game_.Write("Mods/ashfront/Settings/ServerSchedule.con", text)));
+  }
+  bool LogHas(const std::string& text) {
+    return game_.Read("Varnholt.log").find(text) != std::string::npos;
+  }
+  bool ConnectConsole() {
+    return WaitUntil([&] { return console_.ConsoleConnect(); }, 10000);
+  }
+
+  TempFolder game_;
+  ManualClock clock_;
+  SystemClock system_clock_;
+  EventLog log_;
+  PollEventLoop loop_;
+  CommandQueue queue_;
+  SettingsTable settings_;
+  SettingsFiles files_;
+  MapRotation rotation_;
+  InterfaceList interfaces_;
+  StatusQuery status_;
+  ConsoleClient console_;
+  PlayerList players_;
+  GameLinkClients link_;
+  NoPopups windows_;
+  ServerProcess process_;
+  Supervisor supervisor_;
+  Schedule schedule_;
+};
+
+TEST_F(ScheduleE2ETest, AScheduledStartRestartsTheRunningServerWithItsOwnFiles) {
+  settings_.SetText("game.serverName", "Evening server");
+  ASSERT_TRUE(files_.SaveSettingsFile(game_.Sub("Mods/ashfront/Settings/Evening.con"), kAllPages));
+  settings_.SetText("game.serverName", "Day server");
+  game_.Write("Mods/ashfront/Settings/EveningMaps.con", "game.addLevel ridge GPM_CQ ashfront\r\n");
+  const int64_t at = clock_.CalendarSeconds() + 60;
+  UseSchedule(std::to_string(at) + ",Start server,Daily,evening.con,EveningMaps.con,1\n");
+
+  ASSERT_TRUE(supervisor_.StartServer());
+  const int32_t first = supervisor_.ServerPid();
+  ASSERT_TRUE(ConnectConsole());
+  clock_.SetCalendarSeconds(at - 20);
+  supervisor_.MonitorTick();
+  EXPECT_FALSE(LogHas("Restarting server per scheduled event."));
+  clock_.SetCalendarSeconds(at + 10);
+  supervisor_.MonitorTick();
+  EXPECT_TRUE(LogHas("Restarting server per scheduled event."));
+  EXPECT_TRUE(supervisor_.ServerRunning());
+  EXPECT_NE(supervisor_.ServerPid(), first);
+  EXPECT_EQ(settings_.GetText("game.serverName"), "Evening server");
+  EXPECT_EQ(game_.Read("Mods/ashfront/Settings/ServerMapList.con"),
+            "game.addLevel ridge GPM_CQ ashfront\r\n");
+  EXPECT_NE(game_.Read("Mods/ashfront/Settings/MapList.con").find("ridge"), std::string::npos);
+  // A daily event stays enabled for tomorrow.
+  EXPECT_TRUE(schedule_.Events()[0].enabled);
+}
+
+TEST_F(ScheduleE2ETest, AWaitingStopActsAfterTheEndOfTheRound) {
+  const int64_t at = clock_.CalendarSeconds() + 60;
+  UseSchedule(std::to_string(at) + ",Stop server (wait),None,*,*,1\n");
+  ASSERT_TRUE(supervisor_.StartServer());
+  const int32_t pid = supervisor_.ServerPid();
+  ASSERT_TRUE(ConnectConsole());
+  clock_.SetCalendarSeconds(at + 5);
+  supervisor_.MonitorTick();
+  supervisor_.MonitorServerStatus();
+  EXPECT_TRUE(supervisor_.ServerRunning());
+  ASSERT_NE(console_.RunConsoleText("sim.end-round"), nullptr);
+  supervisor_.MonitorServerStatus();  // sees the end
+  EXPECT_TRUE(supervisor_.ServerRunning());
+  supervisor_.MonitorServerStatus();  // acts
+  EXPECT_FALSE(supervisor_.ServerRunning());
+  EXPECT_TRUE(LogHas("Stopping server per scheduled event."));
+  EXPECT_TRUE(WaitUntil([&] {
+    waitpid(pid, nullptr, WNOHANG);
+    return ProcessState(pid) == '\0' || ProcessState(pid) == 'Z';
+  }));
+  EXPECT_FALSE(schedule_.Events()[0].enabled);
+}
+
+}  // namespace
+}  // namespace varnholt
