@@ -50,6 +50,8 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
             BanFiles::In(game_folder_, settings_folder_), BanEnvironmentOf()),
       auto_admin_(log_, clock, game_link_, queue_, settings_, AutoAdminFiles::In(settings_folder_),
                   AutoAdminEnvironmentOf()),
+      summary_(log_, game_link_, players_),
+      stats_(log_, clock, game_link_, game_folder_),
       accounts_(JoinPath(settings_folder_, "UserAccess.con"), log_),
       listener_(loop, log_, clock, accounts_),
       request_services_(*this),
@@ -131,6 +133,7 @@ bool Program::OpenInstanceChannel() {
 
 void Program::StartTimers() {
   supervisor_.StartMonitorTimer();
+  RefreshServerStatus();
 }
 
 ServiceState Program::ServiceStateNow() const {

@@ -68,6 +68,14 @@ bool ProgramRequests::IsKnownLevel(const std::string& level_spec) {
   return program_.Rotation().IsValidLevel(words[0], words[1], words[2]);
 }
 
+bool ProgramRequests::WritePlayerListFile(const std::string& path) {
+  return program_.Stats().WritePlayerListFile(path);
+}
+
+bool ProgramRequests::GetServerStatusString(std::string* text) {
+  return program_.Summary().GetServerStatusString(text);
+}
+
 bool ProgramRequests::LoadBanList(const std::string& path) {
   return program_.BanRecords().LoadBanList(path);
 }
