@@ -1,6 +1,6 @@
 // The program's answers to what remote clients' requests ask of the subsystems: settings,
-// maps, bans, banned words, the player list, the status summary and the server process. Runs on the
-// worker thread.
+// maps, bans, banned words, the player list, the status summary and the server process.
+// Runs on the worker thread.
 #pragma once
 
 #include "remote/request_services.h"
