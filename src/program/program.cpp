@@ -55,6 +55,8 @@ Program::Program(ProgramSetup setup, const Clock& clock, EventLoop& loop,
                                          [this] { return options_.AdminMessages; }}),
       in_game_commands_(log_, game_link_, queue_, player_menu_, InGameEnvironmentOf()),
       schedule_(log_, clock, queue_, settings_folder_, ScheduleEnvironmentOf()),
+      summary_(log_, game_link_, players_),
+      stats_(log_, clock, game_link_, game_folder_),
       accounts_(JoinPath(settings_folder_, "UserAccess.con"), log_),
       listener_(loop, log_, clock, accounts_),
       request_services_(*this),
@@ -136,6 +138,7 @@ bool Program::OpenInstanceChannel() {
 
 void Program::StartTimers() {
   supervisor_.StartMonitorTimer();
+  RefreshServerStatus();
 }
 
 ServiceState Program::ServiceStateNow() const {

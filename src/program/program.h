@@ -23,7 +23,9 @@
 #include "gamelink/console_client.h"
 #include "gamelink/game_link_clients.h"
 #include "gamelink/player_list.h"
+#include "gamelink/player_stats.h"
 #include "gamelink/status_query.h"
+#include "gamelink/status_summary.h"
 #include "log/admin_log.h"
 #include "log/event_log.h"
 #include "maps/map_rotation.h"
@@ -111,6 +113,10 @@ class Program {
   bool EditBannedWords();
   SettingsTable& Settings() { return settings_; }
   StatusDisplay& Status() { return status_; }
+  // The status summary and the statistics files (program_status.cpp).
+  StatusSummary& Summary() { return summary_; }
+  PlayerStats& Stats() { return stats_; }
+  bool RefreshServerStatus();
   SettingsFiles& Files() { return settings_files_; }
   const std::string& SettingsFolder() const { return settings_folder_; }
   UserAccounts& Accounts() { return accounts_; }
@@ -166,6 +172,11 @@ class Program {
   // The user accounts, the client table and the listener's hooks (program_remote.cpp).
   void ConfigureRemote();
   void StartRemoteListener();
+  // The status summary's view of the settings, supervisor and rotation, and the statistics
+  // file's setting (program_status.cpp).
+  ServerStatusFacts StatusFactsNow();
+  void ConfigureStatus();
+  bool LogPlayerStats();
   // The player list rebuilt from the server; logs `failure` with the error sound.
   void RefreshPlayerList(const char* failure);
   bool ApplyIpOption();
@@ -219,6 +230,8 @@ class Program {
   InGameCommands in_game_commands_;
   Schedule schedule_;
   StatusDisplay status_;
+  StatusSummary summary_;
+  PlayerStats stats_;
   // Remote administration: accounts, the listener with its client table (built and
   // destroyed on the user-interface thread) and the request handler the worker runs.
   UserAccounts accounts_;

@@ -80,6 +80,14 @@ bool ProgramRequests::LoadSchedule(const std::string& path) {
   return false;
 }
 
+bool ProgramRequests::WritePlayerListFile(const std::string& path) {
+  return program_.Stats().WritePlayerListFile(path);
+}
+
+bool ProgramRequests::GetServerStatusString(std::string* text) {
+  return program_.Summary().GetServerStatusString(text);
+}
+
 bool ProgramRequests::LoadBanList(const std::string& path) {
   return program_.BanRecords().LoadBanList(path);
 }

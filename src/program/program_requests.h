@@ -1,5 +1,6 @@
 // The program's answers to what remote clients' requests ask of the subsystems: settings,
-// maps, bans, banned words, the schedule and the server process. Runs on the worker thread.
+// maps, bans, banned words, the schedule, the player list, the status summary and the server
+// process. Runs on the worker thread.
 #pragma once
 
 #include "remote/request_services.h"
@@ -19,9 +20,11 @@ class ProgramRequests final : public RequestServices {
   bool BuildMapList(const std::string& path) override;
   void ReloadMapPage(bool reset_filters) override;
   bool IsKnownLevel(const std::string& level_spec) override;
+  bool WritePlayerListFile(const std::string& path) override;
   bool LoadBanList(const std::string& path) override;
   bool LoadSchedule(const std::string& path) override;
   void ReloadBannedWords() override;
+  bool GetServerStatusString(std::string* text) override;
   bool ServerRunning() override;
   bool StartServer() override;
   bool StopServer() override;

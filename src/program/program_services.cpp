@@ -105,6 +105,7 @@ const char* ProgramServices::RefreshCurrentPage() {
       failure == nullptr) {
     failure = "Couldn't refresh player list!";
   }
+  program_.RefreshServerStatus();
   return failure;
 }
 

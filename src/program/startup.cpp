@@ -264,6 +264,7 @@ bool Program::LoadStores() {
   ConfigureGameLink();
   ConfigureSupervisor();
   ConfigureAutoAdmin();
+  ConfigureStatus();
   return true;
 }
 
@@ -312,9 +313,11 @@ void Program::ConfigureSupervisor() {
   hooks.save_all_changes = [this] { return store_.SaveAllChanges(); };
   hooks.periodic_admin = [this] {
     RefreshPlayerList("Couldn't auto-refresh player list!");
+    RefreshServerStatus();
     bans_.ExpireTimedBans();
     AutoAdminTick();
   };
+  hooks.log_player_stats = [this] { return LogPlayerStats(); };
   hooks.start_button_text = [this](const char* text) { front_end_.SetStartButtonText(text); };
   hooks.notify_clients = [this](uint32_t code) {
     queue_.QueueCommand(kCmdNotifyAll, std::to_string(static_cast<int32_t>(code)), 0, 0);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "core/notify_codes.h"
@@ -422,6 +423,21 @@ TEST_F(DemoInstallationTest, ARemoteAdministratorLogsInMovesFilesAndKicksAPlayer
 
   client.Request(kRequestBase + 10);
   EXPECT_EQ(client.ReceiveFile(), game.Read("Mods/ashfront/Settings/ServerMapList.con"));
+  // The Status and Players pages of a client: the summary of the running game and the
+  // player list file with the demo's four players.
+  client.Request(kRequestBase + 21);
+  const std::optional<std::string> status = client.ReceiveText();
+  ASSERT_TRUE(status);
+  EXPECT_EQ(status->find('"'), 0u) << *status;
+  EXPECT_NE(status->find(",Running,"), std::string::npos) << *status;
+  EXPECT_NE(status->find(",Connected,"), std::string::npos) << *status;
+  EXPECT_NE(status->find(",v1.1,"), std::string::npos) << *status;
+  client.Request(kRequestBase + 12);
+  const std::optional<std::string> players = client.ReceiveFile();
+  ASSERT_TRUE(players);
+  EXPECT_EQ(std::count(players->begin(), players->end(), '\n'), 4) << *players;
+  // The file was only the vehicle of the reply.
+  EXPECT_TRUE(WaitUntil([&] { return !testing::FileExists(game.Sub("PlayerList.con")); }));
   client.RequestFile(kRequestBase + 23, "Welcome to the front.\n");
   client.RequestText(kRequestBase + 35, "0,testing the remote kick,");
   const auto kicked = client.ReceiveNotification();
@@ -445,6 +461,42 @@ TEST_F(DemoInstallationTest, ARemoteAdministratorLogsInMovesFilesAndKicksAPlayer
 
 namespace varnholt {
 namespace {
+
+// With statistics on, the end of a round of the demo's game server is written to the
+// statistics file once, one line per player, however many status ticks see the round's end.
+TEST_F(DemoInstallationTest, ARoundEndWritesThePlayerStatistics) {
+  TempFolder game;
+  MakeDemo(game);
+  std::string con = game.Read("Mods/ashfront/Settings/Varnholt.con");
+  game.Write("Mods/ashfront/Settings/Varnholt.con",
+             con + "manager.statCollection 1\r\nmanager.statFilePath Stats\\rounds.csv\r\n");
+  game.Write("Stats/keep", "");
+  game.Write("ashfront-sim.options", "--static\n--players=3\n--chat-every=0\n");
+  ChildProcess daemon;
+  ASSERT_TRUE(StartDaemon(&daemon, game, {"-start", "-exit", "-quiet"}));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(game, " : Connected\r\n"); }, 20000))
+      << game.Read("Varnholt.log");
+  game.Write("control.tmp", "end-round\n");
+  std::filesystem::rename(game.Sub("control.tmp"), game.Sub("ashfront-sim.control"));
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(game, "Player stats logged to CSV file."); }, 20000))
+      << game.Read("Varnholt.log");
+  const std::string csv = game.Read("Stats/rounds.csv");
+  EXPECT_EQ(
+      csv.find("date,time,server,map,gamemode,rounds,timelimit,axis_tickets,allied_tickets\r\n"
+               "player,team,score,kills,deaths,ping,ip,keyhash,pbguid\r\n"),
+      0u)
+      << csv;
+  EXPECT_NE(csv.find(",\"Varnholt demo server\","), std::string::npos) << csv;
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2 + 1 + 3) << csv;
+  daemon.Signal(SIGTERM);
+  int code = -1;
+  ASSERT_TRUE(daemon.Wait(15000, &code));
+  EXPECT_EQ(code, 0);
+  // Every tick of the ended round saw "end"; the statistics went out once.
+  const std::string log = game.Read("Varnholt.log");
+  EXPECT_EQ(log.find("Player stats logged to CSV file."),
+            log.rfind("Player stats logged to CSV file."));
+}
 
 // A player of the demo who uses a banned word in chat three times is warned twice and then
 // kicked by the running manager: chat reaches it through the console polls of the status
