@@ -6,7 +6,7 @@
 #include "core/notify_codes.h"
 #include "log/error_text.h"
 #include "platform/ascii_text.h"
-#include "platform/contained_path.h"
+#include "platform/confined_path.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 #include "schedule/schedule_file.h"
@@ -111,10 +111,12 @@ bool Schedule::ResolveEventFile(const std::string& relative, std::string* full) 
     SetLastErrorCode(kErrorAccessDenied);
     return false;
   }
-  std::string slashed = relative;
-  std::replace(slashed.begin(), slashed.end(), '\\', '/');
-  std::string path = FindPathNoCase(settings_folder_, slashed);
-  if (!IsInsideFolder(settings_folder_, path)) return false;
+  std::string path;
+  if (!ResolveConfinedPath(settings_folder_, relative, &path)) return false;
+  if (!FileExists(path)) {
+    SetLastErrorCode(kErrorFileNotFound);
+    return false;
+  }
   *full = std::move(path);
   return true;
 }
