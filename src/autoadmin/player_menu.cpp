@@ -144,6 +144,32 @@ bool PlayerMenu::ApplyMenuLine(int player_id, int line, int32_t origin) {
   return removed;
 }
 
+bool PlayerMenu::CustomKick(int player_id, std::string_view opened_on, std::string_view reason,
+                            int32_t origin) {
+  PlayerRecord player;
+  if (!link_.FindPlayerById(player_id, &player) || player.name != opened_on) return false;
+  const std::string why = reason.empty() ? "unknown reason" : std::string(reason);
+  AnnounceText(ConsoleSafeText(player.name) + " kicked for " + why, origin);
+  return QueueKick(queue_, player, why, origin, env_.kick_ban_delay && env_.kick_ban_delay());
+}
+
+bool PlayerMenu::CustomBan(int player_id, std::string_view opened_on, std::string_view reason,
+                           int32_t origin) {
+  PlayerRecord player;
+  if (!link_.FindPlayerById(player_id, &player) || player.name != opened_on) return false;
+  const std::string why = reason.empty() ? "unknown reason" : std::string(reason);
+  AnnounceText(ConsoleSafeText(player.name) + " banned for " + why, origin);
+  return QueueBan(queue_, player, 0, why, origin, env_.kick_ban_delay && env_.kick_ban_delay());
+}
+
+void PlayerMenu::TakeScreenshot(int player_id, int32_t origin) {
+  queue_.QueueCommand(kCmdScreenshot, std::to_string(player_id + 1), origin, 0);
+}
+
+void PlayerMenu::BanPlayerName(std::string_view name, int32_t origin) {
+  queue_.QueueCommand(kCmdBanName, name, origin, 0);
+}
+
 int PlayerMenu::FindMenuShortcut(std::string_view word) {
   std::vector<std::string> lines;
   if (word.empty() || !ReadMenuLines(&lines)) return 0;

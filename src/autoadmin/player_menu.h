@@ -63,6 +63,15 @@ class PlayerMenu {
   // The number of the first line holding the shortcut `word`; 0 when none.
   int FindMenuShortcut(std::string_view word);
 
+  // The fixed items. A custom kick or ban goes ahead only while `player_id` still holds the
+  // player the menu was opened on (`opened_on`); false otherwise. The ban is permanent.
+  bool CustomKick(int player_id, std::string_view opened_on, std::string_view reason,
+                  int32_t origin);
+  bool CustomBan(int player_id, std::string_view opened_on, std::string_view reason,
+                 int32_t origin);
+  void TakeScreenshot(int player_id, int32_t origin);
+  void BanPlayerName(std::string_view name, int32_t origin);
+
   // Says "[VRNH] text" to every player, as chat or a server message as the options say.
   void AnnounceText(const std::string& text, int32_t origin);
 

@@ -171,6 +171,27 @@ TEST_F(PlayerMenuTest, LinesOfOurOwn) {
   EXPECT_TRUE(Take().empty());
 }
 
+TEST_F(PlayerMenuTest, FixedItemsActOnlyOnThePlayerTheMenuWasOpenedOn) {
+  EXPECT_FALSE(menu_.CustomKick(3, "Someone else", "camping", 0));
+  EXPECT_TRUE(Take().empty());
+  delay_ = true;
+  EXPECT_TRUE(menu_.CustomKick(3, "Bob", "camping", 0));
+  EXPECT_TRUE(menu_.CustomBan(4, "Bobby", "", 0));
+  menu_.TakeScreenshot(7, 0);
+  menu_.BanPlayerName("Zed", 0);
+  const std::vector<Command> queued = Take();
+  ASSERT_EQ(queued.size(), 6u);
+  EXPECT_STREQ(queued[0].text, "[VRNH] Bob kicked for camping");
+  EXPECT_EQ(queued[1].code, kCmdKick);
+  EXPECT_EQ(queued[1].due, clock_.CalendarSeconds() + kKickBanDelaySeconds);
+  EXPECT_STREQ(queued[2].text, "[VRNH] Bobby banned for unknown reason");
+  EXPECT_EQ(queued[3].code, kCmdBan);
+  EXPECT_EQ(queued[4].code, kCmdScreenshot);
+  EXPECT_STREQ(queued[4].text, "8");
+  EXPECT_EQ(queued[5].code, kCmdBanName);
+  EXPECT_STREQ(queued[5].text, "Zed");
+}
+
 class InGameCommandsTest : public PlayerMenuTest {
  protected:
   InGameCommandsTest()
