@@ -2,13 +2,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+
+#include "platform/shutdown_signals.h"
 
 namespace varnholt {
 
@@ -23,7 +23,7 @@ PollEventLoop::PollEventLoop(const Clock& clock) : clock_(clock) {
 PollEventLoop::~PollEventLoop() {
   if (wake_read_ >= 0) close(wake_read_);
   if (wake_write_ >= 0) close(wake_write_);
-  if (signal_fd_ >= 0) close(signal_fd_);
+  CloseShutdownSignals(signal_fd_);
 }
 
 EventLoop::TimerId PollEventLoop::StartTimer(uint32_t period_ms, std::function<void()> fn) {
@@ -76,12 +76,7 @@ void PollEventLoop::Quit(int code) {
 }
 
 bool PollEventLoop::EnableShutdownSignals(std::function<void(int)> on_signal) {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGTERM);
-  sigaddset(&set, SIGINT);
-  if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return false;
-  signal_fd_ = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+  signal_fd_ = OpenShutdownSignals();
   on_signal_ = std::move(on_signal);
   return signal_fd_ >= 0;
 }
@@ -143,10 +138,7 @@ void PollEventLoop::RunOnce(int max_wait_ms) {
   if (n > 0) {
     if (fds[0].revents & POLLIN) DrainPosted();
     if (signal_fd_ >= 0 && (fds[1].revents & POLLIN)) {
-      signalfd_siginfo info{};
-      while (read(signal_fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-        if (on_signal_) on_signal_(static_cast<int>(info.ssi_signo));
-      }
+      TakeShutdownSignals(signal_fd_, on_signal_);
     }
     for (size_t i = first_watch; i < fds.size(); ++i) {
       if (fds[i].revents == 0) continue;

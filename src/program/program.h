@@ -124,6 +124,12 @@ class Program {
   RemoteListener& Listener() { return listener_; }
   RequestHandler& Requests() { return requests_; }
   bool DedicatedMode() const { return dedicated_mode_; }
+  // What the window reaches besides the subsystems: the queue it puts Commands on, the
+  // options it edits (the options dialog, Hide) and the detected addresses.
+  CommandQueue& Queue() { return queue_; }
+  ProgramOptions& Options() { return options_; }
+  const InterfaceList& Interfaces() const { return interfaces_; }
+  const std::string& GameFolder() const { return game_folder_; }
 
  private:
   // Instance initialisation.
