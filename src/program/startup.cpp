@@ -63,6 +63,8 @@ bool Program::MainInitialisation() {
   StartRemoteListener();
   StartTimers();
   service_status_.ReportReady(ServiceStateNow());
+  // The title and status bar show the state start-up ended in, before any Command ran.
+  services_.RefreshStatusDisplay(false);
   return true;
 }
 

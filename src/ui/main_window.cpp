@@ -85,6 +85,12 @@ MainWindow::~MainWindow() {
 QPushButton* MainWindow::Button(BarButton button) const {
   return buttons_->Button(button);
 }
+Page* MainWindow::PageAt(int index) const {
+  return pages_.at(static_cast<size_t>(index));
+}
+QLabel* MainWindow::StatusField(int index) const {
+  return status_fields_.at(static_cast<size_t>(index));
+}
 OptionsDialog* MainWindow::Options() const {
   return options_;
 }

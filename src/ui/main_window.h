@@ -70,8 +70,8 @@ class MainWindow : public QMainWindow {
   ButtonBar* Buttons() const { return buttons_; }
   QPushButton* Button(BarButton button) const;
   QTabWidget* Tabs() const { return tabs_; }
-  Page* PageAt(int index) const { return pages_[static_cast<size_t>(index)]; }
-  QLabel* StatusField(int index) const { return status_fields_[static_cast<size_t>(index)]; }
+  Page* PageAt(int index) const;
+  QLabel* StatusField(int index) const;
   OptionsDialog* Options() const;
   LogWindow* LogView() const;
   AboutWindow* About() const;

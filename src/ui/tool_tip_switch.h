@@ -13,8 +13,6 @@ class ToolTipSwitch : public QObject {
   ~ToolTipSwitch() override;
   void SetEnabled(bool on);
   bool Enabled() const { return enabled_; }
-
- protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -55,8 +55,13 @@ class UiProgramTest : public ::testing::Test {
     setup.runtime_folder = runtime_.path();
     program_ = std::make_unique<Program>(std::move(setup), clock_, loop_, presenter_,
                                          front_end != nullptr ? *front_end : no_window_);
+    BeforeStartUp(*program_);
     return program_->Initialise();
   }
+
+  // Called between the program's construction and its start-up (a window front end is
+  // attached here).
+  virtual void BeforeStartUp(Program& /*program*/) {}
 
   // Spins the Qt loop until `condition` holds or `timeout_ms` has passed.
   bool ProcessUntil(const std::function<bool()>& condition, int timeout_ms = 20000) {
