@@ -62,7 +62,7 @@ class CheckEditor final : public SettingEditor {
  public:
   CheckEditor(int row, SettingsTable& table, QCheckBox* box)
       : SettingEditor(table, {row}, box, true), box_(box) {
-    QObject::connect(box, &QCheckBox::toggled, box,
+    QObject::connect(box, &QCheckBox::toggled, Context(),
                      [this, row](bool on) { table_.SetInt(row, on ? 1 : 0); });
   }
   void Show(const SettingValues& values) override {
@@ -81,7 +81,7 @@ class SliderEditor final : public SettingEditor {
  public:
   SliderEditor(int row, SettingsTable& table, QWidget* frame, QSlider* slider, QLabel* label)
       : SettingEditor(table, {row}, frame), slider_(slider), label_(label) {
-    QObject::connect(slider, &QSlider::valueChanged, slider, [this, row](int value) {
+    QObject::connect(slider, &QSlider::valueChanged, Context(), [this, row](int value) {
       table_.SetInt(row, value);
       ShowLabel();
     });
@@ -111,7 +111,7 @@ class SliderPairEditor final : public SettingEditor {
       : SettingEditor(table, {first, first + 1}, frame), sliders_(sliders), label_(label) {
     for (int i = 0; i < 2; ++i) {
       const int row = first + i;
-      QObject::connect(sliders[i], &QSlider::valueChanged, sliders[i], [this, row](int value) {
+      QObject::connect(sliders[i], &QSlider::valueChanged, Context(), [this, row](int value) {
         table_.SetInt(row, value);
         ShowLabel();
       });
@@ -163,13 +163,14 @@ class PortEditor final : public SettingEditor {
     const SettingDef& def = kSettingDefs[row];
     edit->setValidator(new QIntValidator(def.low_bound, def.high_bound, edit));
     edit->setMaxLength(5);
-    QObject::connect(edit, &QLineEdit::textEdited, edit, [this, row](const QString&) {
+    QObject::connect(edit, &QLineEdit::textEdited, Context(), [this, row](const QString&) {
       if (edit_->hasAcceptableInput()) table_.SetInt(row, edit_->text().toInt());
     });
     edit->on_focus_out = [this, row] {
       if (!edit_->hasAcceptableInput()) edit_->setText(QString::number(table_.GetInt(row)));
     };
   }
+  ~PortEditor() override { edit_->on_focus_out = nullptr; }
   void Show(const SettingValues& values) override {
     const QString text = QString::number(values[Rows()[0]].int_value);
     if (edit_->text() != text) edit_->setText(text);
@@ -185,7 +186,7 @@ class TextEditor final : public SettingEditor {
   TextEditor(int row, SettingsTable& table, QLineEdit* edit)
       : SettingEditor(table, {row}, edit), edit_(edit) {
     edit->setMaxLength(kSettingDefs[row].high_bound);
-    QObject::connect(edit, &QLineEdit::textChanged, edit,
+    QObject::connect(edit, &QLineEdit::textChanged, Context(),
                      [this, row](const QString& text) { table_.SetText(row, FromQt(text)); });
   }
   void Show(const SettingValues& values) override {
@@ -205,7 +206,7 @@ class LinesEditor final : public SettingEditor {
  public:
   LinesEditor(int row, SettingsTable& table, QPlainTextEdit* edit)
       : SettingEditor(table, {row}, edit), edit_(edit) {
-    QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this, row] {
+    QObject::connect(edit, &QPlainTextEdit::textChanged, Context(), [this, row] {
       std::string text = FromQt(edit_->toPlainText().replace("\n", "\r\n"));
       if (text.size() > kSettingTextMax) {
         QSignalBlocker block(edit_);
@@ -241,7 +242,7 @@ class ChoiceEditor final : public SettingEditor {
       const std::string code = ChoiceCode(list, n);
       box->addItem(ToQt(ChoiceLabel(list, code)), ToQt(code));
     }
-    QObject::connect(box, &QComboBox::currentIndexChanged, box, [this, row](int index) {
+    QObject::connect(box, &QComboBox::currentIndexChanged, Context(), [this, row](int index) {
       if (index >= 0) table_.SetText(row, FromQt(box_->itemData(index).toString()));
     });
   }
@@ -264,9 +265,9 @@ class AddressEditor final : public SettingEditor {
             table, {row},
             new AddressField(
                 std::move(addresses),
-                [this, row](uint32_t address) { table_.SetAddress(row, address); }, parent)) {
+                [&table, row](uint32_t address) { table.SetAddress(row, address); }, parent)) {
     field_ = static_cast<AddressField*>(Widget());
-    QObject::connect(field_, &QAbstractSpinBox::editingFinished, field_, [this, row] {
+    QObject::connect(field_, &QAbstractSpinBox::editingFinished, Context(), [this, row] {
       uint32_t address = 0;
       if (!ParseDottedQuad(field_->text(), &address)) field_->SetAddress(table_.GetAddress(row));
     });
@@ -288,10 +289,10 @@ class InternetEditor final : public SettingEditor {
   InternetEditor(int row, SettingsTable& table, QWidget* frame, QRadioButton* lan,
                  QRadioButton* internet)
       : SettingEditor(table, {row}, frame), lan_(lan), internet_(internet) {
-    QObject::connect(lan, &QRadioButton::toggled, lan, [this, row](bool on) {
+    QObject::connect(lan, &QRadioButton::toggled, Context(), [this, row](bool on) {
       if (on) table_.SetInt(row, 0);
     });
-    QObject::connect(internet, &QRadioButton::toggled, internet, [this, row](bool on) {
+    QObject::connect(internet, &QRadioButton::toggled, Context(), [this, row](bool on) {
       if (on) table_.SetInt(row, 1);
     });
   }
@@ -399,8 +400,9 @@ std::string SliderValueText(int row, int32_t value) {
 std::unique_ptr<SettingEditor> MakeSettingEditor(int row, SettingsTable& table,
                                                  AddressSource addresses, QWidget* parent) {
   if (row < 0 || row >= kSettingCount || kSettingDefs[row].page == kPageNone) return nullptr;
-  if (PairedSettingRow(row) == row + 1) return MakeSliderPairEditor(row, table, parent);
-  if (PairedSettingRow(row) == row - 1) return nullptr;  // shown by the first of its pair
+  const int partner = PairedSettingRow(row);
+  if (partner > row) return MakeSliderPairEditor(row, table, parent);
+  if (partner >= 0) return nullptr;  // shown by the first of its pair
   if (row == kServerInternet) return MakeInternetEditor(row, table, parent);
   if (IsPortSettingRow(row)) {
     auto* edit = new FocusLineEdit(parent);

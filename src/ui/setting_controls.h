@@ -7,6 +7,7 @@
 // only.
 #pragma once
 
+#include <QObject>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,9 +52,14 @@ class SettingEditor {
                 bool own_caption = false)
       : table_(table), rows_(std::move(rows)), widget_(widget), own_caption_(own_caption) {}
 
+  // The receiver of the control's signals: the connections end with the editor, so a
+  // control that reports a change while its page is torn down reaches nothing.
+  QObject* Context() { return &context_; }
+
   SettingsTable& table_;
 
  private:
+  QObject context_;
   std::vector<int> rows_;
   QWidget* widget_;
   bool own_caption_;
