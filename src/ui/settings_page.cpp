@@ -73,6 +73,8 @@ void SettingsPage::BuildControls() {
     QWidget* control = editor->Widget();
     if (row == setting_rows::kStatFilePath) {
       statistics_edit_ = static_cast<QLineEdit*>(control);
+      connect(statistics_edit_, &QLineEdit::editingFinished, this,
+              &SettingsPage::CheckTypedStatisticsFile);
       control = WithBrowseButton(control);
     }
     if (editor->HasOwnCaption()) {
@@ -130,6 +132,13 @@ void SettingsPage::AddAdminButtons(QVBoxLayout* layout) {
 void SettingsPage::Reload() {
   const SettingValues values = program_.Settings().CopyValues();
   if (shown_once_ && values == shown_) return;
+  // A statistics file that differs from what the box shows came from a load, not from the
+  // user's typing: it is the one to go back to when the user types a path that is refused.
+  const std::string& statistics_file = values[setting_rows::kStatFilePath].text;
+  if (statistics_edit_ != nullptr &&
+      (!shown_once_ || statistics_edit_->text().toLatin1().toStdString() != statistics_file)) {
+    accepted_statistics_file_ = statistics_file;
+  }
   for (const std::unique_ptr<SettingEditor>& editor : editors_) {
     bool changed = !shown_once_;
     for (int row : editor->Rows()) changed = changed || !(values[row] == shown_[row]);
@@ -161,6 +170,10 @@ bool SettingsPage::EditAnnouncements() {
 }
 
 bool SettingsPage::ChooseStatisticsFile(const std::string& path) {
+  if (path.empty()) {
+    program_.Log().ShowMessage(kMessageError, "%s The name is empty.", kStatisticsFileFailure);
+    return false;
+  }
   const std::string relative = PathInGameFolder(program_.GameFolder(), path);
   if (relative.empty()) {
     program_.Log().ShowMessage(kMessageError, "%s %s is not inside the game folder %s.",
@@ -180,8 +193,16 @@ bool SettingsPage::ChooseStatisticsFile(const std::string& path) {
     return false;
   }
   program_.Settings().SetText(setting_rows::kStatFilePath, relative);
+  accepted_statistics_file_ = relative;
   Reload();
   return true;
+}
+
+void SettingsPage::CheckTypedStatisticsFile() {
+  const std::string typed = statistics_edit_->text().toLatin1().toStdString();
+  if (typed == accepted_statistics_file_ || ChooseStatisticsFile(typed)) return;
+  // The box writes the table as it changes, so putting the text back restores both.
+  statistics_edit_->setText(QString::fromLatin1(accepted_statistics_file_.c_str()));
 }
 
 void SettingsPage::BrowseStatisticsFile() {

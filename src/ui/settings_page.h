@@ -38,14 +38,17 @@ class SettingsPage final : public Page {
   QWidget* ControlOf(int row) const;
 
   // The Admin page's actions: open the banned words or the announcements in the text
-  // editor (the next save takes them up), and make `path`, which must lie inside the game
-  // folder, the statistics file. Each reports its own failure.
+  // editor (the next save takes them up), and make `path` the statistics file: it must lie
+  // inside the game folder and is kept relative to it. Each reports its own failure.
   bool EditBannedWords();
   bool EditAnnouncements();
   bool ChooseStatisticsFile(const std::string& path);
 
  private slots:
   void BrowseStatisticsFile();
+  // A path typed into the statistics file box is checked as a chosen one when the user
+  // leaves the box; a refused one gives way to the last accepted file.
+  void CheckTypedStatisticsFile();
 
  private:
   void BuildControls();
@@ -58,6 +61,7 @@ class SettingsPage final : public Page {
   std::vector<std::unique_ptr<SettingEditor>> editors_;
   std::vector<SettingEditor*> editor_of_row_;  // indexed by row; nullptr off this page
   QLineEdit* statistics_edit_ = nullptr;
+  std::string accepted_statistics_file_;
   // The values the controls showed after the last Reload.
   SettingValues shown_;
   bool shown_once_ = false;

@@ -353,6 +353,20 @@ TEST_F(SettingsPageTest, AdminPageOpensTheEditorsAndChoosesAStatisticsFileInside
   EXPECT_FALSE(admin->ChooseStatisticsFile(game().path() + "/../outside.csv"));
   EXPECT_EQ(table().GetText(rows::kStatFilePath), "stats/games.csv");
   EXPECT_TRUE(presenter().Shown("Couldn't set the statistics file!"));
+
+  // A path typed into the box is checked when the user leaves it.
+  auto* edit = qobject_cast<QLineEdit*>(admin->ControlOf(rows::kStatFilePath));
+  edit->setFocus();
+  edit->selectAll();
+  QTest::keyClicks(edit, "/tmp/anywhere.csv");
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_EQ(table().GetText(rows::kStatFilePath), "stats/games.csv");
+  EXPECT_EQ(edit->text(), "stats/games.csv");
+  edit->selectAll();
+  QTest::keyClicks(edit, "logs/../round.csv");
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_EQ(table().GetText(rows::kStatFilePath), "round.csv");
+  EXPECT_EQ(edit->text(), "round.csv");
   unsetenv("VISUAL");
 }
 
