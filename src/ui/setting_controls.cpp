@@ -10,16 +10,15 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QSlider>
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <string>
 
 #include "settings/setting_def.h"
 #include "settings/setting_forms.h"
 #include "ui/address_field.h"
 #include "ui/setting_help.h"
+#include "ui/setting_sliders.h"
 
 namespace varnholt {
 namespace {
@@ -43,20 +42,6 @@ std::string FromQt(const QString& text) {
   return text.toLatin1().toStdString();
 }
 
-void SetHelp(QWidget* widget, int row) {
-  widget->setToolTip(QString::fromLatin1(SettingHelpText(row)));
-}
-
-QSlider* MakeSlider(int row, QWidget* parent) {
-  const SettingDef& def = kSettingDefs[row];
-  auto* slider = new QSlider(Qt::Horizontal, parent);
-  slider->setRange(def.low_bound, def.high_bound);
-  slider->setSingleStep(1);
-  slider->setPageStep(std::max(1, (def.high_bound - def.low_bound) / 10));
-  SetHelp(slider, row);
-  return slider;
-}
-
 // Boolean and Presence rows.
 class CheckEditor final : public SettingEditor {
  public:
@@ -74,71 +59,6 @@ class CheckEditor final : public SettingEditor {
 
  private:
   QCheckBox* box_;
-};
-
-// A numeric row on a slider, with its value label beside it.
-class SliderEditor final : public SettingEditor {
- public:
-  SliderEditor(int row, SettingsTable& table, QWidget* frame, QSlider* slider, QLabel* label)
-      : SettingEditor(table, {row}, frame), slider_(slider), label_(label) {
-    QObject::connect(slider, &QSlider::valueChanged, Context(), [this, row](int value) {
-      table_.SetInt(row, value);
-      ShowLabel();
-    });
-  }
-  void Show(const SettingValues& values) override {
-    const int32_t value = values[Rows()[0]].int_value;
-    if (slider_->value() != value) {
-      QSignalBlocker block(slider_);
-      slider_->setValue(value);
-    }
-    ShowLabel();
-  }
-
- private:
-  void ShowLabel() {
-    label_->setText(QString::fromStdString(SliderValueText(Rows()[0], slider_->value())));
-  }
-  QSlider* slider_;
-  QLabel* label_;
-};
-
-// Two rows on two sliders sharing one value label (the team ratio "1:1", the spawn times).
-class SliderPairEditor final : public SettingEditor {
- public:
-  SliderPairEditor(int first, SettingsTable& table, QWidget* frame, std::array<QSlider*, 2> sliders,
-                   QLabel* label)
-      : SettingEditor(table, {first, first + 1}, frame), sliders_(sliders), label_(label) {
-    for (int i = 0; i < 2; ++i) {
-      const int row = first + i;
-      QObject::connect(sliders[i], &QSlider::valueChanged, Context(), [this, row](int value) {
-        table_.SetInt(row, value);
-        ShowLabel();
-      });
-    }
-  }
-  void Show(const SettingValues& values) override {
-    for (int i = 0; i < 2; ++i) {
-      const int32_t value = values[Rows()[i]].int_value;
-      if (sliders_[i]->value() == value) continue;
-      QSignalBlocker block(sliders_[i]);
-      sliders_[i]->setValue(value);
-    }
-    ShowLabel();
-  }
-
- private:
-  void ShowLabel() {
-    char text[32];
-    if (Rows()[0] == kTeamRatioFirst) {
-      snprintf(text, sizeof text, "%i:%i", sliders_[0]->value(), sliders_[1]->value());
-    } else {
-      snprintf(text, sizeof text, "%i s / %i s", sliders_[0]->value(), sliders_[1]->value());
-    }
-    label_->setText(QString::fromLatin1(text));
-  }
-  std::array<QSlider*, 2> sliders_;
-  QLabel* label_;
 };
 
 // A line edit that tells its owner when it loses the focus, so a half-typed value that was
@@ -317,37 +237,6 @@ QWidget* MakeFrame(QWidget* parent, QBoxLayout** layout) {
   return frame;
 }
 
-QLabel* MakeValueLabel(QWidget* parent, int row) {
-  auto* label = new QLabel(parent);
-  label->setMinimumWidth(label->fontMetrics().horizontalAdvance("0000.00 s / 000 s") / 2);
-  SetHelp(label, row);
-  return label;
-}
-
-std::unique_ptr<SettingEditor> MakeSliderEditor(int row, SettingsTable& table, QWidget* parent) {
-  QBoxLayout* layout = nullptr;
-  QWidget* frame = MakeFrame(parent, &layout);
-  QSlider* slider = MakeSlider(row, frame);
-  QLabel* label = MakeValueLabel(frame, row);
-  layout->addWidget(slider, 1);
-  layout->addWidget(label);
-  SetHelp(frame, row);
-  return std::make_unique<SliderEditor>(row, table, frame, slider, label);
-}
-
-std::unique_ptr<SettingEditor> MakeSliderPairEditor(int first, SettingsTable& table,
-                                                    QWidget* parent) {
-  QBoxLayout* layout = nullptr;
-  QWidget* frame = MakeFrame(parent, &layout);
-  std::array<QSlider*, 2> sliders = {MakeSlider(first, frame), MakeSlider(first + 1, frame)};
-  QLabel* label = MakeValueLabel(frame, first);
-  layout->addWidget(sliders[0], 1);
-  layout->addWidget(label);
-  layout->addWidget(sliders[1], 1);
-  SetHelp(frame, first);
-  return std::make_unique<SliderPairEditor>(first, table, frame, sliders, label);
-}
-
 std::unique_ptr<SettingEditor> MakeInternetEditor(int row, SettingsTable& table, QWidget* parent) {
   QBoxLayout* layout = nullptr;
   QWidget* frame = MakeFrame(parent, &layout);
@@ -360,12 +249,16 @@ std::unique_ptr<SettingEditor> MakeInternetEditor(int row, SettingsTable& table,
   layout->addWidget(internet);
   layout->addStretch(1);
   for (QWidget* widget : {frame, static_cast<QWidget*>(lan), static_cast<QWidget*>(internet)}) {
-    SetHelp(widget, row);
+    ShowSettingHelp(widget, row);
   }
   return std::make_unique<InternetEditor>(row, table, frame, lan, internet);
 }
 
 }  // namespace
+
+void ShowSettingHelp(QWidget* widget, int row) {
+  widget->setToolTip(QString::fromLatin1(SettingHelpText(row)));
+}
 
 int PairedSettingRow(int row) {
   if (row == kTeamRatioFirst || row == kSpawnTimeFirst) return row + 1;
@@ -377,26 +270,6 @@ bool IsPortSettingRow(int row) {
   return std::find(kPortRows.begin(), kPortRows.end(), row) != kPortRows.end();
 }
 
-std::string SliderValueText(int row, int32_t value) {
-  char text[32];
-  if (row == setting_rows::kAutoAnnouncePeriod) {
-    snprintf(text, sizeof text, "%i:%.02i", value / 60, value % 60);
-    return text;
-  }
-  switch (kSettingDefs[row].type) {
-    case SettingType::kNegatedInteger:
-      snprintf(text, sizeof text, "%i", -value);
-      return text;
-    case SettingType::kHundredths:
-      return FormatFixed(value / 100.0, 2);
-    case SettingType::kTenths:
-      return FormatFixed(value / 10.0, 1);
-    default:
-      snprintf(text, sizeof text, "%i", value);
-      return text;
-  }
-}
-
 std::unique_ptr<SettingEditor> MakeSettingEditor(int row, SettingsTable& table,
                                                  AddressSource addresses, QWidget* parent) {
   if (row < 0 || row >= kSettingCount || kSettingDefs[row].page == kPageNone) return nullptr;
@@ -406,19 +279,19 @@ std::unique_ptr<SettingEditor> MakeSettingEditor(int row, SettingsTable& table,
   if (row == kServerInternet) return MakeInternetEditor(row, table, parent);
   if (IsPortSettingRow(row)) {
     auto* edit = new FocusLineEdit(parent);
-    SetHelp(edit, row);
+    ShowSettingHelp(edit, row);
     return std::make_unique<PortEditor>(row, table, edit);
   }
   switch (kSettingDefs[row].type) {
     case SettingType::kPresence:
     case SettingType::kBoolean: {
       auto* box = new QCheckBox(QString::fromLatin1(SettingLabelText(row)), parent);
-      SetHelp(box, row);
+      ShowSettingHelp(box, row);
       return std::make_unique<CheckEditor>(row, table, box);
     }
     case SettingType::kText: {
       auto* edit = new QLineEdit(parent);
-      SetHelp(edit, row);
+      ShowSettingHelp(edit, row);
       return std::make_unique<TextEditor>(row, table, edit);
     }
     case SettingType::kMessageLines: {
@@ -426,17 +299,17 @@ std::unique_ptr<SettingEditor> MakeSettingEditor(int row, SettingsTable& table,
       edit->setTabChangesFocus(true);
       edit->setLineWrapMode(QPlainTextEdit::NoWrap);
       edit->setFixedHeight(edit->fontMetrics().lineSpacing() * 6);
-      SetHelp(edit, row);
+      ShowSettingHelp(edit, row);
       return std::make_unique<LinesEditor>(row, table, edit);
     }
     case SettingType::kChoice: {
       auto* box = new QComboBox(parent);
-      SetHelp(box, row);
+      ShowSettingHelp(box, row);
       return std::make_unique<ChoiceEditor>(row, table, box);
     }
     case SettingType::kAddress: {
       auto editor = std::make_unique<AddressEditor>(row, table, std::move(addresses), parent);
-      SetHelp(editor->Widget(), row);
+      ShowSettingHelp(editor->Widget(), row);
       return editor;
     }
     case SettingType::kInteger:

@@ -26,8 +26,8 @@ int PairedSettingRow(int row);
 // True for the rows that hold a port number; they are typed, not slid.
 bool IsPortSettingRow(int row);
 
-// The value label of a slider for `row` showing `value` (stored units).
-std::string SliderValueText(int row, int32_t value);
+// Gives `widget` the help balloon of `row`.
+void ShowSettingHelp(QWidget* widget, int row);
 
 // One control bound to its row, or to the two rows of a pair.
 class SettingEditor {
