@@ -1,10 +1,9 @@
 // The controls of the settings pages, one kind per kind of setting: a check box, a slider
-// with its value label in the user's units, a port box, a text box, a multi-line box, a
-// drop-down of Choice labels, an address field that steps through the machine's addresses,
-// the LAN/Internet pair and the pairs of sliders that show two rows at once. Each editor
-// writes its row into the SettingsTable the moment the user changes it, and shows the table's
-// value when asked without touching a control that already shows it. User-interface thread
-// only.
+// (setting_sliders.h), a port box, a text box, a multi-line box, a drop-down of Choice
+// labels, an address field that steps through the machine's addresses and the LAN/Internet
+// pair; MakeSettingEditor picks the one for a row. Each editor writes its row into the
+// SettingsTable the moment the user changes it, and shows the table's value when asked
+// without touching a control that already shows it. User-interface thread only.
 #pragma once
 
 #include <QObject>
