@@ -332,6 +332,23 @@ TEST_F(SettingsPageTest, ReloadShowsWhatTheTableGotAndLeavesTheUsersTypingAlone)
   EXPECT_EQ(table().GetText("game.serverMaxAllowedConnectionType"), "ctmodem56kbps");
 }
 
+TEST_F(SettingsPageTest, ValuesTheWorkerReadsFromTheRunningServerAreShownAtTheNextReload) {
+  auto game_page = MakePage(kPageGame);
+  const int time_limit = rows::kGameTime;
+  QSlider* slider = SliderOf(game_page->ControlOf(time_limit));
+  ASSERT_NE(slider, nullptr);
+  ASSERT_TRUE(StartServer());
+  table().SetInt(time_limit, 117);  // a value the server does not hold
+  game_page->Reload();
+  EXPECT_EQ(slider->value(), 117);
+
+  program().Queue().QueueCommand(kCmdReadSettings, "", kOriginLocal, 0);
+  ASSERT_TRUE(ProcessUntil([&] { return table().GetInt(time_limit) != 117; }));
+  game_page->Reload();
+  EXPECT_EQ(slider->value(), table().GetInt(time_limit));
+  EXPECT_EQ(LabelOf(game_page->ControlOf(time_limit)), QString::number(slider->value()));
+}
+
 TEST_F(SettingsPageTest, AdminPageOpensTheEditorsAndChoosesAStatisticsFileInsideTheGameFolder) {
   setenv("VISUAL", "true", 1);
   auto admin = MakePage(kPageAdmin);
