@@ -4,6 +4,11 @@
 
 namespace varnholt {
 
+bool IsPasswordRow(int row) {
+  return row == setting_rows::kServerPassword || row == setting_rows::kConsolePassword ||
+         row == setting_rows::kReservedPassword;
+}
+
 void LogSettingChange(EventLog& log, const SettingsUser& user, int row, const SettingValue& before,
                       const SettingValue& after) {
   if (row < 0 || row >= kSettingCount) return;
@@ -12,8 +17,14 @@ void LogSettingChange(EventLog& log, const SettingsUser& user, int row, const Se
   const char* where = user.address.c_str();
   // Each type shows its value its own way; text values in brackets, so blanks show.
   const SettingTypeOps& type = RowTypeOps(row);
+  auto shown = [&](const SettingValue& value) {
+    // The log is read by more people than the passwords are meant for: the line says that
+    // a password changed, and whether it is empty, never what it is.
+    if (IsPasswordRow(row) && !value.text.empty()) return std::string(kHiddenPassword);
+    return type.audit_text(value);
+  };
   log.LogMessage(kSoundNone, "User %s at %s changed %s from %s to %s.", who, where, name,
-                 type.audit_text(before).c_str(), type.audit_text(after).c_str());
+                 shown(before).c_str(), shown(after).c_str());
 }
 
 int LogSettingChanges(EventLog& log, const SettingsUser& user, const SettingValues& before,

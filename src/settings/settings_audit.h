@@ -20,7 +20,13 @@ struct SettingsUser {
   static SettingsUser LocalOperator() { return {"operator", "console", true}; }
 };
 
-// Logs "User %s at %s changed %s from ... to ...." in the row type's format.
+// What an audit line shows for a password that is not empty.
+constexpr const char* kHiddenPassword = "[********]";
+// The rows that hold a password (server, console, reserved slots).
+bool IsPasswordRow(int row);
+
+// Logs "User %s at %s changed %s from ... to ...." in the row type's format; a password
+// that is not empty shows as kHiddenPassword.
 void LogSettingChange(EventLog& log, const SettingsUser& user, int row, const SettingValue& before,
                       const SettingValue& after);
 

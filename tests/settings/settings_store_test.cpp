@@ -51,6 +51,28 @@ TEST_F(Store, ChangesAreAuditedInTheOriginatorsNameSavedAndSnapshotted) {
   EXPECT_EQ(CountLogged("User "), 0u);
 }
 
+TEST_F(Store, PasswordChangesAreAuditedWithoutThePasswords) {
+  table_.SetText("game.serverPassword", "hunter2");
+  table_.SetText("manager.consolePassword", "Beacon");
+  table_.SetText("game.serverReservedPassword", "vip");
+  ASSERT_TRUE(store_.SaveAllChanges());
+  EXPECT_TRUE(
+      Logged("User operator at console changed game.serverPassword from [] to [********]."));
+  EXPECT_TRUE(Logged(
+      "User operator at console changed manager.consolePassword from [********] to [********]."));
+  EXPECT_TRUE(Logged(
+      "User operator at console changed game.serverReservedPassword from [] to [********]."));
+  table_.SetText("game.serverPassword", "");
+  ASSERT_TRUE(store_.SaveAllChanges());
+  EXPECT_TRUE(
+      Logged("User operator at console changed game.serverPassword from [********] to []."));
+  for (const std::string& line : logged_) {
+    for (const char* secret : {"hunter2", "Beacon", "vip", "Lanterns"}) {
+      EXPECT_EQ(line.find(secret), std::string::npos) << line;
+    }
+  }
+}
+
 TEST_F(Store, WhileConnectedTheSaveQueuesThePushWhichMovesTheSnapshot) {
   link_.connected = true;
   table_.SetInt("admin.timeLimit", 20);
