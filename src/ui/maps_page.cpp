@@ -6,8 +6,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <chrono>
+#include <optional>
 
 #include "log/error_text.h"
+#include "maps/game_modes.h"
 #include "platform/last_error.h"
 #include "program/program.h"
 
@@ -243,8 +245,21 @@ void MapsPage::AskImportFile() {
 void MapsPage::OnContextMenu(const QPoint& pos) {
   QTreeWidgetItem* item = list_->itemAt(pos);
   const int row = item ? list_->indexOfTopLevelItem(item) : -1;
+  std::optional<RotationRow> clicked;
+  if (row >= 0 && static_cast<size_t>(row) < shown_.size()) {
+    clicked = shown_[static_cast<size_t>(row)];
+  }
   PopUpMenu(this, MenuEntries(row), list_->viewport()->mapToGlobal(pos),
-            [this, row](int action) { RunMenuAction(action, row); });
+            [this, row, clicked](int action) {
+              // The worker may reload the rows while the menu is open: act on the level
+              // that was clicked, wherever it stands now (none when it is gone).
+              int now = row;
+              if (clicked) {
+                now = program_.Rotation().FindRotationRow(
+                    clicked->map, ModeIdFromDisplayName(clicked->mode), clicked->mod);
+              }
+              RunMenuAction(action, now);
+            });
 }
 
 void MapsPage::OnItemChanged(QTreeWidgetItem* item, int column) {

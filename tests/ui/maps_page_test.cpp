@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
+#include <QHeaderView>
 #include <QTreeWidget>
 #include <QtTest/QtTest>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -98,6 +100,22 @@ TEST_F(MapsPageTest, ShowsTheRotationCheckedAndFirstAndEditsItWithClicksAndTheMe
   page.RunMenuAction(static_cast<int>(MapPageAction::kShowAllModes), -1);
   EXPECT_EQ(Shown(page), Rotation());
   EXPECT_GE(Shown(page).size(), 5u);
+
+  // A click on a column heading sorts by it; "Remove column sort" brings the order back.
+  page.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+  QHeaderView* header = page.List()->header();
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    QPoint(header->sectionViewportPosition(2) + 5, 5));
+  std::vector<std::string> maps;
+  for (int i = 0; i < page.List()->topLevelItemCount(); ++i) {
+    maps.push_back(page.List()->topLevelItem(i)->text(2).toStdString());
+  }
+  EXPECT_TRUE(std::is_sorted(maps.begin(), maps.end()));
+  EXPECT_EQ(Shown(page), Rotation());
+  page.RunMenuAction(static_cast<int>(MapPageAction::kRemoveColumnSort), -1);
+  EXPECT_EQ(Shown(page)[0], "+frontier Conquest frostbite");
+  EXPECT_EQ(Shown(page), Rotation());
 }
 
 TEST_F(MapsPageTest, MapCommandsWaitForTheConsoleAndChangeTheMapOnTheServer) {

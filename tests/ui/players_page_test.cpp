@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -75,13 +76,23 @@ TEST_F(PlayersPageTest, ListsTheServersPlayersAndKicksOneFromThePlayerMenu) {
   ASSERT_TRUE(StartServer());
   RefreshPages();
   ASSERT_TRUE(WaitForRows(page, 2));
-  const int alice = RowOf(page, "Alice");
-  ASSERT_GE(alice, 0);
-  const QTreeWidgetItem* item = page.List()->topLevelItem(alice);
+  const QTreeWidgetItem* item = page.List()->topLevelItem(RowOf(page, "Alice"));
+  ASSERT_NE(item, nullptr);
   EXPECT_EQ(item->text(2), "vyr");
   EXPECT_EQ(item->text(6), "40");
   EXPECT_EQ(item->text(7), "10.1.2.3");
   EXPECT_EQ(item->text(8), "0123456789abcdef0123456789abcdef");
+
+  // The "Ping" heading sorts by ping, a second click the other way round.
+  page.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+  QHeaderView* header = page.List()->header();
+  const QPoint ping(header->sectionViewportPosition(6) + 5, 5);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, ping);
+  EXPECT_EQ(RowOf(page, "Alice"), 0);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, ping);
+  EXPECT_EQ(RowOf(page, "Bruno"), 0);
+  const int alice = RowOf(page, "Alice");
 
   // "Copy player name" puts the name into the chat box.
   page.RunMenuAction(kMenuCopyName, alice);
