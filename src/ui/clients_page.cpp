@@ -31,6 +31,10 @@ ClientsPage::ClientsPage(Program& program, QWidget* parent) : Page(parent), prog
   list_->setHeaderLabels({"User", "IP Address", "Status", "Last Activity"});
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
   list_->setToolTip("Remote administrators connected now. Right-click a client to disconnect him.");
+  list_->headerItem()->setToolTip(0, "User account the client logged in with.");
+  list_->headerItem()->setToolTip(1, "Address and port the client connected from.");
+  list_->headerItem()->setToolTip(2, "State of the client's connection.");
+  list_->headerItem()->setToolTip(3, "Time of the client's last request.");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(list_);
   connect(list_, &QWidget::customContextMenuRequested, this, &ClientsPage::OnContextMenu);

@@ -14,6 +14,15 @@
 namespace varnholt {
 namespace {
 
+constexpr int kColumns = 10;
+constexpr const char* kHeaderTips[kColumns] = {
+    "Click to sort the players by name.",        "Click to sort the players by console id.",
+    "Click to sort the players by team.",        "Click to sort the players by score.",
+    "Click to sort the players by kills.",       "Click to sort the players by deaths.",
+    "Click to sort the players by ping.",        "Click to sort the players by address.",
+    "Click to sort the players by CD-key hash.", "Click to sort the players by PunkBuster GUID.",
+};
+
 MenuEntry EntryOf(const MenuItem& item) {
   MenuEntry entry;
   if (item.separator) return entry;
@@ -41,6 +50,7 @@ PlayersPage::PlayersPage(Program& program, QWidget* parent) : Page(parent), prog
   list_->setToolTip(
       "Players on the server. Right-click a player to warn, kick or ban him; click a column "
       "heading to sort.");
+  for (int c = 0; c < kColumns; ++c) list_->headerItem()->setToolTip(c, kHeaderTips[c]);
   chat_ = new QLineEdit(this);
   chat_->setMaxLength(static_cast<int>(kCommandTextSize) - 1);
   chat_->setToolTip("Type a message to all players and press Enter to send it.");
