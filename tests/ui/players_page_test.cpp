@@ -113,7 +113,7 @@ TEST_F(PlayersPageTest, ListsTheServersPlayersAndKicksOneFromThePlayerMenu) {
   EXPECT_TRUE(ProcessUntil([&] { return Count("kicked player Alice") == 1; }, 5000)) << Log();
 }
 
-TEST_F(PlayersPageTest, CustomKickBoxKicksWithTheMessageOnOkAndNotOnCancel) {
+TEST_F(PlayersPageTest, CustomKickAndBanBoxActWithTheMessageOnOkAndNotOnCancel) {
   UseStillPlayers();
   PlayersPage page(program());
   ASSERT_TRUE(StartServer());
@@ -150,6 +150,21 @@ TEST_F(PlayersPageTest, CustomKickBoxKicksWithTheMessageOnOkAndNotOnCancel) {
             1)
       << Log();
   EXPECT_EQ(Count(" for camping"), 0);
+
+  // "Custom ban..." bans permanently with the message.
+  page.RunMenuAction(kMenuCustomBan, RowOf(page, "Alice"));
+  ASSERT_NE(page.MessageBox(), nullptr);
+  QTest::keyClicks(page.MessageBox()->MessageEdit(), "wallhack");
+  QTest::mouseClick(page.MessageBox()->OkButton(), Qt::LeftButton);
+  EXPECT_TRUE(WaitForRows(page, 0));
+  EXPECT_TRUE(ProcessUntil(
+      [&] {
+        return Count(
+                   "User operator at console banned player Alice "
+                   "(0123456789abcdef0123456789abcdef) permanently for wallhack.") == 1;
+      },
+      5000))
+      << Log();
 }
 
 TEST_F(PlayersPageTest, ChatBoxSendsServerMessagesOrChatAndClears) {
