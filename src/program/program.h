@@ -53,12 +53,16 @@
 namespace varnholt {
 
 // What the front end (a window, or nothing when headless) does for start-up and shutdown.
+// The button texts and the page refresh may be asked for from any thread.
 class FrontEnd {
  public:
   virtual ~FrontEnd() = default;
   // Builds the main window and its pages; false when it cannot.
   virtual bool CreateMainWindow() { return true; }
   virtual void SetStartButtonText(const char* /*text*/) {}
+  virtual void SetPauseButtonText(const char* /*text*/) {}
+  // The tables changed behind the pages' back (a load, values read from the server).
+  virtual void RefreshPages() {}
   virtual void DestroyWindows() {}
 };
 
@@ -130,6 +134,10 @@ class Program {
   ProgramOptions& Options() { return options_; }
   const InterfaceList& Interfaces() const { return interfaces_; }
   const std::string& GameFolder() const { return game_folder_; }
+  const Clock& ProgramClock() const { return clock_; }
+  // The options dialog's confirmation: takes `options`, applies the ones that steer running
+  // parts (log, sounds, chat logging, admin messages) and writes Varnholt.ini.
+  bool ChangeProgramOptions(const ProgramOptions& options);
 
  private:
   // Instance initialisation.

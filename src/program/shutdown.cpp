@@ -1,4 +1,6 @@
-// The orderly shutdown and the messages between running instances.
+// The orderly shutdown, the messages between running instances and the options changed
+// while running.
+#include "platform/crash_report.h"
 #include "platform/files.h"
 #include "program/program.h"
 
@@ -27,6 +29,16 @@ void Program::ShutdownProgram(int exit_code) {
   channel_.Close();
   exit_code_ = exit_code;
   loop_.Quit(exit_code);
+}
+
+bool Program::ChangeProgramOptions(const ProgramOptions& options) {
+  options_ = options;
+  log_.SetErrorLog(options_.ErrorLog);
+  SetCrashReportToLog(options_.ErrorLog);
+  log_.SetGuiSounds(options_.GUISounds);
+  console_.SetLogPlayerChat(options_.LogPlayerChat);
+  players_.SetAdminMessages(options_.AdminMessages);
+  return WriteProgramOptions(JoinPath(game_folder_, "Varnholt.ini"), options_);
 }
 
 void Program::HandleInstanceMessage(const InstancePacket& packet) {

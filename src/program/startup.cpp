@@ -297,8 +297,11 @@ void Program::ConfigureGameLink() {
   SettingsStoreHooks store_hooks;
   store_hooks.server_running = [this] { return supervisor_.ServerRunning(); };
   store_hooks.punkbuster_enabled = [this] { return supervisor_.PunkBusterEnabled(); };
+  store_hooks.refresh_pages = [this] { front_end_.RefreshPages(); };
   AddAutoAdminStoreHooks(&store_hooks);
   store_.SetHooks(std::move(store_hooks));
+  // Values read back from the running server show on the pages at once.
+  live_.SetPagesRefresh([this] { front_end_.RefreshPages(); });
 }
 
 void Program::ConfigureSupervisor() {
@@ -319,6 +322,7 @@ void Program::ConfigureSupervisor() {
   };
   hooks.log_player_stats = [this] { return LogPlayerStats(); };
   hooks.start_button_text = [this](const char* text) { front_end_.SetStartButtonText(text); };
+  hooks.pause_button_text = [this](const char* text) { front_end_.SetPauseButtonText(text); };
   hooks.notify_clients = [this](uint32_t code) {
     queue_.QueueCommand(kCmdNotifyAll, std::to_string(static_cast<int32_t>(code)), 0, 0);
   };

@@ -61,6 +61,15 @@ void SettingsStore::NotifyClients(uint32_t code) {
   queue_.QueueCommand(kCmdNotifyAll, std::to_string(static_cast<int32_t>(code)), kOriginLocal, 0);
 }
 
+bool SettingsStore::HasUnsavedChanges() const {
+  if (!table_.RowsChangedSinceSnapshot().empty()) return true;
+  for (const SavedListHooks& list : lists_) {
+    if (list.dirty && list.dirty()) return true;
+  }
+  return announcements_edited_ || punkbuster_edited_ || custom_combat_changed_ ||
+         Flag(hooks_.banned_words_edited);
+}
+
 void SettingsStore::RefreshPages() {
   if (hooks_.refresh_pages) hooks_.refresh_pages();
 }

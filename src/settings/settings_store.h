@@ -83,6 +83,11 @@ class SettingsStore {
   // caller reports a failure with kRefreshFailedText and the error sound.
   bool RefreshSettings();
 
+  // Whether a save would write anything: settings changed since the snapshot, a list
+  // marked dirty, or an edited file not yet taken in. Asked before the operator's edits
+  // could be lost (quitting, switching the configuration).
+  bool HasUnsavedChanges() const;
+
   // Pending-change flags.
   void MarkAnnouncementsEdited() { announcements_edited_ = true; }
   void MarkPunkBusterSettingsEdited() { punkbuster_edited_ = true; }

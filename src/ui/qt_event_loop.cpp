@@ -78,14 +78,13 @@ void QtEventLoop::Quit(int code) {
       this, [code] { QCoreApplication::exit(code); }, Qt::QueuedConnection);
 }
 
-bool QtEventLoop::EnableShutdownSignals(std::function<void(int signal)> on_signal) {
-  signal_fd_ = OpenShutdownSignals();
-  if (signal_fd_ < 0) return false;
+void QtEventLoop::EnableShutdownSignals(int signal_fd, std::function<void(int signal)> on_signal) {
+  signal_fd_ = signal_fd;
+  if (signal_fd_ < 0) return;
   on_signal_ = std::move(on_signal);
   signal_notifier_ = std::make_unique<QSocketNotifier>(signal_fd_, QSocketNotifier::Read);
   QObject::connect(signal_notifier_.get(), &QSocketNotifier::activated, this,
                    [this] { TakeShutdownSignals(signal_fd_, on_signal_); });
-  return true;
 }
 
 }  // namespace varnholt

@@ -29,9 +29,10 @@ class QtEventLoop final : public QObject, public EventLoop {
   int Run() override;
   void Quit(int code) override;
 
-  // SIGTERM and SIGINT end the program in order, as in the headless program. Call before
-  // any other thread starts.
-  bool EnableShutdownSignals(std::function<void(int signal)> on_signal);
+  // SIGTERM and SIGINT end the program in order, as in the headless program. `signal_fd`
+  // comes from OpenShutdownSignals(), called before Qt or the worker started any thread; the
+  // loop owns it from here on.
+  void EnableShutdownSignals(int signal_fd, std::function<void(int signal)> on_signal);
 
  private:
   struct Watch {

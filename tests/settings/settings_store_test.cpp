@@ -115,6 +115,27 @@ TEST_F(Store, AFailingListSaveLeavesTheLaterListsForTheNextSave) {
   EXPECT_TRUE(FileExists(Settings("ServerAutoexec.con")));
 }
 
+// What quitting and switching the configuration ask about before they could lose edits.
+TEST_F(Store, UnsavedChangesAreSettingsListsAndEditedFilesUntilTheSave) {
+  ListState lists[kSavedListCount];
+  for (int i = 0; i < kSavedListCount; ++i) {
+    lists[i].dirty = false;
+    store_.SetListHooks(static_cast<SavedList>(i), lists[i].Hooks());
+  }
+  EXPECT_FALSE(store_.HasUnsavedChanges());
+  table_.SetInt("admin.timeLimit", 20);
+  EXPECT_TRUE(store_.HasUnsavedChanges());
+  ASSERT_TRUE(store_.SaveAllChanges());
+  EXPECT_FALSE(store_.HasUnsavedChanges());
+  lists[2].dirty = true;
+  EXPECT_TRUE(store_.HasUnsavedChanges());
+  ASSERT_TRUE(store_.SaveAllChanges());
+  store_.MarkPunkBusterSettingsEdited();
+  EXPECT_TRUE(store_.HasUnsavedChanges());
+  ASSERT_TRUE(store_.SaveAllChanges());
+  EXPECT_FALSE(store_.HasUnsavedChanges());
+}
+
 TEST_F(Store, StartLoadsDefaultsWithTheMachinesAddressFirstAndIsAlwaysDedicated) {
   tmp_.Write("Mods/ashfront/Settings/Varnholt.con", "");
   std::vector<std::string> loaded;
