@@ -7,6 +7,7 @@
 #include "gamelink/console_wire.h"
 #include "log/error_text.h"
 #include "platform/ascii_text.h"
+#include "platform/editor.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 
@@ -168,6 +169,13 @@ void PlayerMenu::TakeScreenshot(int player_id, int32_t origin) {
 
 void PlayerMenu::BanPlayerName(std::string_view name, int32_t origin) {
   queue_.QueueCommand(kCmdBanName, name, origin, 0);
+}
+
+bool PlayerMenu::EditPlayerMenu() {
+  if (OpenInTextEditor(path_)) return true;
+  log_.LogMessage(kSoundError, "Couldn't open player menu file for editing! %s",
+                  ErrorText(GetLastErrorCode()));
+  return false;
 }
 
 int PlayerMenu::FindMenuShortcut(std::string_view word) {

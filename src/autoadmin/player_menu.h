@@ -71,6 +71,9 @@ class PlayerMenu {
                  int32_t origin);
   void TakeScreenshot(int player_id, int32_t origin);
   void BanPlayerName(std::string_view name, int32_t origin);
+  // "Edit player menu...": opens the file in the text editor without waiting; false (logged)
+  // when the editor cannot be started.
+  bool EditPlayerMenu();
 
   // Says "[VRNH] text" to every player, as chat or a server message as the options say.
   void AnnounceText(const std::string& text, int32_t origin);

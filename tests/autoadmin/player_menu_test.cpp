@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "autoadmin/in_game_commands.h"
 #include "autoadmin/player_menu_default.h"
@@ -190,6 +191,16 @@ TEST_F(PlayerMenuTest, FixedItemsActOnlyOnThePlayerTheMenuWasOpenedOn) {
   EXPECT_STREQ(queued[4].text, "8");
   EXPECT_EQ(queued[5].code, kCmdBanName);
   EXPECT_STREQ(queued[5].text, "Zed");
+}
+
+TEST_F(PlayerMenuTest, AnEditorThatCannotStartIsLogged) {
+  const char* old = getenv("VISUAL");
+  const std::string saved = old ? old : "";
+  setenv("VISUAL", folder_.Sub("no-such-editor").c_str(), 1);
+  EXPECT_FALSE(menu_.EditPlayerMenu());
+  old ? setenv("VISUAL", saved.c_str(), 1) : unsetenv("VISUAL");
+  EXPECT_NE(folder_.Read("Varnholt.log").find("Couldn't open player menu file for editing! "),
+            std::string::npos);
 }
 
 class InGameCommandsTest : public PlayerMenuTest {
