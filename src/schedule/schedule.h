@@ -83,6 +83,8 @@ class Schedule {
 
   bool Dirty() const { return dirty_.load(); }
   void ClearDirty() { dirty_ = false; }
+  // The current time by the schedule's clock, for the page's default date and time.
+  int64_t Now() const { return clock_.CalendarSeconds(); }
 
   // The full path of a file an event names, when it lies inside the settings folder.
   bool ResolveEventFile(const std::string& relative, std::string* full) const;
