@@ -159,5 +159,18 @@ TEST_F(BansPageTest, MenuOffersSyncToOnlyWhileStoppedAndQueuesAfterTheQuestion) 
       [&] { return Logged("User operator at console commanded a banlist sync verification."); }));
 }
 
+TEST_F(BansPageTest, WhileTheServerRunsTheBanGoesThroughItsConsole) {
+  ASSERT_TRUE(StartServer()) << Log();
+  BansPage page(program());
+  EXPECT_FALSE(page.MenuEntries()[1].enabled);  // "Sync to server banlists"
+  EXPECT_FALSE(page.RunMenuAction(BansPage::kMenuSyncTo));
+
+  page.SetForm({"Raider", "10.9.8.6", "", "", "griefing"});
+  page.SaveButton()->click();
+  ASSERT_TRUE(ListShows(page, 1)) << Log();
+  EXPECT_TRUE(ProcessUntil([&] { return Logged("Ban added on address 10.9.8.6."); })) << Log();
+  EXPECT_EQ(page.List()->topLevelItem(0)->text(1), "10.9.8.6");
+}
+
 }  // namespace
 }  // namespace varnholt
