@@ -37,6 +37,14 @@ QString Text(const std::string& text) {
   return QString::fromStdString(text);
 }
 
+// The locale's short date with a four-digit year: a two-digit year typed into the picker
+// would land in the last century and be refused as past.
+QString PickerDateFormat() {
+  QString format = QLocale().dateFormat(QLocale::ShortFormat);
+  if (!format.contains("yyyy")) format.replace("yy", "yyyy");
+  return format;
+}
+
 // The local date and time of `seconds`, or an invalid pair when the zone rules cannot place
 // it.
 bool LocalDateTime(int64_t seconds, QDate* date, QTime* time) {
@@ -68,7 +76,7 @@ SchedulePage::SchedulePage(Program& program, QWidget* parent) : Page(parent), pr
 
   date_ = new QDateEdit;
   date_->setCalendarPopup(true);
-  date_->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+  date_->setDisplayFormat(PickerDateFormat());
   date_->setToolTip("Date of the event; for a recurring event only its time of day counts.");
   time_ = new QTimeEdit;
   time_->setDisplayFormat(kTimeFormat);
