@@ -108,16 +108,16 @@ TEST_F(UsersPageTest, AdminWithoutPasswordAndBadFieldsAreRefused) {
 
   // Admin granted through the menu on an account without a password: a save is refused.
   page.SelectUser("missing");
-  Fill(page, "helper", "", "");
+  Fill(page, "warden", "", "");
   page.ShowPageRights(kRightServerPage);
   ASSERT_TRUE(page.SaveUser());
-  ASSERT_TRUE(page.SelectUser("helper"));
+  ASSERT_TRUE(page.SelectUser("warden"));
   ASSERT_TRUE(page.RunMenuAction(UsersPage::kMenuGrantAdmin));
   EXPECT_EQ(page.List()->currentItem()->text(2), "-- admin --");
   EXPECT_FALSE(page.SaveUser());
   EXPECT_EQ(presenter().Boxes().back().text, "You must enter a password for an admin account!");
   ASSERT_TRUE(page.RunMenuAction(UsersPage::kMenuRevokeAll));
-  EXPECT_EQ(program().Accounts().FindAccount("helper")->rights, 0u);
+  EXPECT_EQ(program().Accounts().FindAccount("warden")->rights, 0u);
 
   // The extra rights are menu toggles with check marks; they leave the letters alone.
   std::vector<UsersPage::MenuEntry> entries = page.MenuEntries();
@@ -126,7 +126,7 @@ TEST_F(UsersPageTest, AdminWithoutPasswordAndBadFieldsAreRefused) {
   EXPECT_EQ(entries[2].text, "User can start/stop the server");
   EXPECT_FALSE(entries[2].checked);
   ASSERT_TRUE(page.RunMenuAction(UsersPage::kMenuToggleStartStop));
-  EXPECT_EQ(program().Accounts().FindAccount("helper")->rights, kRightStartStop);
+  EXPECT_EQ(program().Accounts().FindAccount("warden")->rights, kRightStartStop);
   EXPECT_TRUE(page.MenuEntries()[2].checked);
   EXPECT_EQ(page.List()->currentItem()->text(2), "sgfiatmpbuhc");
 
