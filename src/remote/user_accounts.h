@@ -55,6 +55,9 @@ class UserAccounts {
   bool LoadUserList(const std::string& path);
   // Writes every account to `path`. Last error on failure; the caller logs.
   bool SaveUserList(const std::string& path);
+  // The page refresh: the accounts of the settings file again, dropping unsaved edits. The
+  // caller reports a failure as "Couldn't refresh user list!".
+  bool RefreshUserList();
 
   // The login check. `name_connected` tells whether a client is already logged in under
   // that name (asked only when every other check passed).

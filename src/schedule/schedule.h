@@ -79,6 +79,9 @@ class Schedule {
   bool RemoveEvent(int64_t time);
   bool EnableEvent(int64_t time, bool enabled);
   bool ImportSchedule(const std::string& path);
+  // The page refresh: the events of ServerSchedule.con again, dropping unsaved edits. The
+  // caller reports a failure as "Couldn't refresh server schedule!".
+  bool RefreshSchedule();
   bool ExportSchedule(const std::string& path) { return SaveSchedule(path); }
 
   bool Dirty() const { return dirty_.load(); }
