@@ -143,5 +143,21 @@ TEST_F(UsersPageTest, AdminWithoutPasswordAndBadFieldsAreRefused) {
   EXPECT_EQ(presenter().Boxes().back().text, "Username cannot contain spaces!");
 }
 
+TEST_F(UsersPageTest, RefreshReturnsToTheSavedListAndForgetsUnsavedEdits) {
+  UsersPage page(program());
+  page.Reload();
+  Fill(page, "visitor", "pw", "");
+  ASSERT_TRUE(page.SaveUser());
+  ASSERT_NE(Row(page, "visitor"), nullptr);
+
+  ASSERT_TRUE(program().Queue().QueueCommand(kCmdRefreshPage, "manual", kOriginLocal, 0));
+  ASSERT_TRUE(ProcessUntil([&] {
+    page.Reload();
+    return Row(page, "visitor") == nullptr;
+  })) << Log();
+  EXPECT_NE(Row(page, "demo"), nullptr);
+  EXPECT_FALSE(program().Accounts().Dirty());
+}
+
 }  // namespace
 }  // namespace varnholt
