@@ -14,6 +14,8 @@ void Program::ConfigureRemote() {
   SavedListHooks users;
   users.load = [this](const std::string& path) { return accounts_.LoadUserList(path); };
   users.save = [this](const std::string& path) { return accounts_.SaveUserList(path); };
+  users.dirty = [this] { return accounts_.Dirty(); };
+  users.clear_dirty = [this] { accounts_.ClearDirty(); };
   store_.SetListHooks(SavedList::kUsers, users);
 
   ListenerHooks hooks;

@@ -101,6 +101,12 @@ const char* ProgramServices::RefreshCurrentPage() {
   if (!program_.BanActions().RefreshBanList() && failure == nullptr) {
     failure = "Couldn't refresh banlist!";
   }
+  if (!program_.Accounts().RefreshUserList() && failure == nullptr) {
+    failure = "Couldn't refresh user list!";
+  }
+  if (!program_.EventSchedule().RefreshSchedule() && failure == nullptr) {
+    failure = "Couldn't refresh server schedule!";
+  }
   if (program_.Link().ConsoleConnected() && !program_.Players().GetPlayerList(program_.Link()) &&
       failure == nullptr) {
     failure = "Couldn't refresh player list!";

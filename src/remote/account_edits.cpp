@@ -4,6 +4,8 @@
 #include <cstdlib>
 
 #include "log/error_text.h"
+#include "platform/editor.h"
+#include "platform/last_error.h"
 
 namespace varnholt {
 namespace {
@@ -68,15 +70,34 @@ const char* SaveAccountForm(UserAccounts& accounts, const AccountForm& form, Eve
     log.LogMessage(kSoundNone, "User %s at %s added user account %s.", kOperator, kConsole,
                    account.name.c_str());
   }
+  accounts.SetDirty();
   return nullptr;
 }
 
 bool DeleteAccount(UserAccounts& accounts, std::string_view name, EventLog& log) {
   const std::optional<UserAccount> removed = accounts.RemoveAccount(name);
   if (!removed) return false;
+  accounts.SetDirty();
   log.LogMessage(kSoundNone, "User %s at %s deleted user account %s.", kOperator, kConsole,
                  removed->name.c_str());
   return true;
+}
+
+bool EditAccount(UserAccounts& accounts, std::string_view name,
+                 const std::function<void(UserAccount&)>& change) {
+  std::optional<UserAccount> account = accounts.FindAccount(name);
+  if (!account) return false;
+  change(*account);
+  accounts.PutAccount(*account);
+  accounts.SetDirty();
+  return true;
+}
+
+bool EditRightsPresets(const std::string& options_path, EventLog& log) {
+  if (OpenInTextEditor(options_path)) return true;
+  log.LogMessage(kSoundError, "Couldn't open INI file for editing! %s",
+                 ErrorText(GetLastErrorCode()));
+  return false;
 }
 
 }  // namespace varnholt

@@ -4,6 +4,7 @@
 // itself (and its message boxes) lives in the user interface.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,10 +46,21 @@ struct AccountForm {
 const char* CheckAccountForm(const AccountForm& form);
 
 // Saves the form as the account of that name (added when new, logged as the operator at
-// the console), made active. Returns the refusal message, or nullptr when saved.
+// the console), made active, and marks the list for the next settings save. Returns the
+// refusal message, or nullptr when saved.
 const char* SaveAccountForm(UserAccounts& accounts, const AccountForm& form, EventLog& log);
 
-// Deletes the named account, logged as the operator at the console; false when none.
+// Deletes the named account, logged as the operator at the console, and marks the list
+// for the next settings save; false when none.
 bool DeleteAccount(UserAccounts& accounts, std::string_view name, EventLog& log);
+
+// Changes the named account in place (its rights from the account menu, its active mark)
+// and marks the list for the next settings save; false when no account has that name.
+bool EditAccount(UserAccounts& accounts, std::string_view name,
+                 const std::function<void(UserAccount&)>& change);
+
+// Opens the options file, where the presets live, in the text editor without waiting; a
+// failure is logged.
+bool EditRightsPresets(const std::string& options_path, EventLog& log);
 
 }  // namespace varnholt

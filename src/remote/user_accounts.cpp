@@ -80,6 +80,12 @@ bool UserAccounts::LoadUserList(const std::string& path) {
   return true;
 }
 
+bool UserAccounts::RefreshUserList() {
+  if (!LoadUserList(settings_path_)) return false;
+  ClearDirty();
+  return true;
+}
+
 bool UserAccounts::SaveUserList(const std::string& path) {
   std::lock_guard file_lock(file_mutex_);
   return SaveAccounts(path, Accounts());

@@ -9,6 +9,7 @@
 // caller's callbacks run.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -54,6 +55,9 @@ class UserAccounts {
   bool LoadUserList(const std::string& path);
   // Writes every account to `path`. Last error on failure; the caller logs.
   bool SaveUserList(const std::string& path);
+  // The page refresh: the accounts of the settings file again, dropping unsaved edits. The
+  // caller reports a failure as "Couldn't refresh user list!".
+  bool RefreshUserList();
 
   // The login check. `name_connected` tells whether a client is already logged in under
   // that name (asked only when every other check passed).
@@ -89,6 +93,12 @@ class UserAccounts {
   // Removes the account of that name and returns it.
   std::optional<UserAccount> RemoveAccount(std::string_view name);
 
+  // Set by the Users page's edits and its import; the settings save writes the list to the
+  // settings file and clears it.
+  bool Dirty() const { return dirty_.load(); }
+  void SetDirty() { dirty_ = true; }
+  void ClearDirty() { dirty_ = false; }
+
  private:
   bool SaveAccounts(const std::string& path, const std::vector<UserAccount>& accounts);
 
@@ -97,6 +107,7 @@ class UserAccounts {
   mutable std::mutex mutex_;
   std::vector<UserAccount> accounts_;
   std::mutex file_mutex_;
+  std::atomic<bool> dirty_{false};
 };
 
 // Case-insensitive comparison of account names.

@@ -225,6 +225,12 @@ bool Schedule::EnableEvent(int64_t time, bool enabled) {
   return false;
 }
 
+bool Schedule::RefreshSchedule() {
+  if (!LoadSchedule(SchedulePath())) return false;
+  dirty_ = false;
+  return true;
+}
+
 bool Schedule::ImportSchedule(const std::string& path) {
   if (!LoadSchedule(path)) return false;
   dirty_ = true;

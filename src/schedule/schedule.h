@@ -79,10 +79,15 @@ class Schedule {
   bool RemoveEvent(int64_t time);
   bool EnableEvent(int64_t time, bool enabled);
   bool ImportSchedule(const std::string& path);
+  // The page refresh: the events of ServerSchedule.con again, dropping unsaved edits. The
+  // caller reports a failure as "Couldn't refresh server schedule!".
+  bool RefreshSchedule();
   bool ExportSchedule(const std::string& path) { return SaveSchedule(path); }
 
   bool Dirty() const { return dirty_.load(); }
   void ClearDirty() { dirty_ = false; }
+  // The current time by the schedule's clock, for the page's default date and time.
+  int64_t Now() const { return clock_.CalendarSeconds(); }
 
   // The full path of a file an event names, when it lies inside the settings folder.
   bool ResolveEventFile(const std::string& relative, std::string* full) const;

@@ -76,5 +76,21 @@ TEST_F(AccountFormTest, SaveAddsOrUpdatesAndDeleteRemoves) {
   EXPECT_EQ(Log().find("n3wpass"), std::string::npos);
 }
 
+TEST_F(AccountFormTest, EditsMarkTheListForTheSettingsSaveRefusalsDoNot) {
+  EXPECT_NE(SaveAccountForm(accounts_, {"", "pw", "", 1}, log_), nullptr);
+  EXPECT_FALSE(accounts_.Dirty());
+  EXPECT_EQ(SaveAccountForm(accounts_, {"carol", "pw", "", 0x41}, log_), nullptr);
+  EXPECT_TRUE(accounts_.Dirty());
+  accounts_.ClearDirty();
+  EXPECT_FALSE(EditAccount(accounts_, "nobody", [](UserAccount& a) { a.rights = 0; }));
+  EXPECT_FALSE(accounts_.Dirty());
+  EXPECT_TRUE(EditAccount(accounts_, "CAROL", [](UserAccount& a) { a.rights ^= kRightStartStop; }));
+  EXPECT_TRUE(accounts_.Dirty());
+  EXPECT_EQ(accounts_.FindAccount("carol")->rights, 0x1041u);
+  accounts_.ClearDirty();
+  EXPECT_TRUE(DeleteAccount(accounts_, "carol", log_));
+  EXPECT_TRUE(accounts_.Dirty());
+}
+
 }  // namespace
 }  // namespace varnholt

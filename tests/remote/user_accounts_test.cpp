@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "platform/last_error.h"
 #include "remote/account_fields.h"
 #include "support/temp_folder.h"
@@ -88,6 +90,23 @@ TEST_F(UserAccountsTest, FailedLoadIsLoggedAndKeepsTheAccounts) {
   EXPECT_NE(Log().find("Couldn't open user access file! The system cannot find the file"),
             std::string::npos);
   EXPECT_EQ(accounts_.Accounts().size(), 1u);
+}
+
+TEST_F(UserAccountsTest, RefreshDropsUnsavedEditsAndKeepsThemWhenTheFileIsGone) {
+  Install({{"alice", "pw", "", 1, true}});
+  accounts_.PutAccount({"bob", "pw", "", 2, true});
+  accounts_.SetDirty();
+  ASSERT_TRUE(accounts_.RefreshUserList());
+  EXPECT_FALSE(accounts_.Dirty());
+  ASSERT_EQ(accounts_.Accounts().size(), 1u);
+  EXPECT_EQ(accounts_.Accounts()[0].name, "alice");
+
+  accounts_.PutAccount({"bob", "pw", "", 2, true});
+  accounts_.SetDirty();
+  std::filesystem::remove(settings_);
+  EXPECT_FALSE(accounts_.RefreshUserList());
+  EXPECT_TRUE(accounts_.Dirty());
+  EXPECT_EQ(accounts_.Accounts().size(), 2u);
 }
 
 TEST_F(UserAccountsTest, ExportShowsOnlyAccountsTheClientCouldGrant) {

@@ -179,6 +179,13 @@ TEST_F(ScheduleTest, PageEditsValidateKeepTimeOrderAndMarkTheScheduleDirty) {
   ASSERT_TRUE(schedule_.ImportSchedule(game_.Sub("Exported.con")));
   EXPECT_TRUE(schedule_.Dirty());
   EXPECT_EQ(schedule_.Events().size(), 1u);
+
+  // A refresh goes back to the settings file and forgets the unsaved edits.
+  ASSERT_TRUE(schedule_.SaveSchedule(schedule_.SchedulePath()));
+  ASSERT_TRUE(schedule_.RemoveEvent(schedule_.Events()[0].time));
+  ASSERT_TRUE(schedule_.RefreshSchedule());
+  EXPECT_FALSE(schedule_.Dirty());
+  EXPECT_EQ(schedule_.Events().size(), 1u);
 }
 
 }  // namespace
