@@ -169,6 +169,7 @@ bool StatusQuery::IdentifyStatusPort() {
   for (const PortRange& range : kSearchRanges) {
     for (uint32_t port = range.first; port <= range.last; ++port) {
       if (pump_messages_) pump_messages_();
+      if (search_wanted_ && !search_wanted_()) return false;
       if (PortAnswers(static_cast<uint16_t>(port), game_port)) {
         SetStatusPort(static_cast<uint16_t>(port));
         if (debug_) {

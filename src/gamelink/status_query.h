@@ -68,6 +68,9 @@ class StatusQuery {
   // Run before each attempt of the port search (keeps a window responsive when the search
   // runs on its thread); may be empty.
   void SetPumpMessages(std::function<void()> pump) { pump_messages_ = std::move(pump); }
+  // Asked before each attempt of the port search; the search ends without a port once it
+  // returns false (the server was stopped meanwhile: each silent port costs a second).
+  void SetSearchWanted(std::function<bool()> wanted) { search_wanted_ = std::move(wanted); }
   // Sleeps the start delay of a query; replaceable for benchmarks.
   void SetStartDelay(uint32_t ms) { start_delay_ms_ = ms; }
 
@@ -91,6 +94,7 @@ class StatusQuery {
   std::string conversion_;
   std::string status_log_path_;
   std::function<void()> pump_messages_;
+  std::function<bool()> search_wanted_;
   uint32_t start_delay_ms_ = kQueryStartDelayMs;
   bool debug_ = false;
 };

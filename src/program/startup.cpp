@@ -281,6 +281,7 @@ void Program::ConfigureGameLink() {
   console_.SetLogPlayerChat(options_.LogPlayerChat);
   if (command_line_.message_log) console_.SetMessageLog(JoinPath(game_folder_, "message.log"));
   status_query_.SetDebug(command_line_.debug);
+  status_query_.SetSearchWanted([this] { return supervisor_.ServerRunning(); });
   if (command_line_.status_log) status_query_.SetStatusLog(JoinPath(game_folder_, "status.log"));
   players_.SetDebug(command_line_.debug);
   players_.SetAdminMessages(options_.AdminMessages);

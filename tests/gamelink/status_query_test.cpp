@@ -176,6 +176,17 @@ TEST_F(StatusQueryTest, TheConfiguredPortIsTriedFirst) {
   EXPECT_EQ(status_.StatusPort(), sim.query_port());
 }
 
+// A server stopped while its port is searched for ends the search, instead of a second of
+// silence for each of the ports left.
+TEST_F(StatusQueryTest, TheSearchEndsWhenItIsNoLongerWanted) {
+  FakeStatusServer other(RulesAnswer({"hostport", "9999"}));
+  UseServer(1, other.port());
+  int asked = 0;
+  status_.SetSearchWanted([&] { return ++asked < 2; });
+  EXPECT_FALSE(status_.IdentifyStatusPort());
+  EXPECT_EQ(asked, 2);
+}
+
 TEST_F(StatusQueryTest, TheSearchFindsAServerOnAnotherPort) {
   uint16_t port = 0;
   for (uint16_t p = 23000; p < 23010 && port == 0; ++p) {
