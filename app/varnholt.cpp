@@ -3,14 +3,17 @@
 #include <QApplication>
 #include <clocale>
 #include <csignal>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/instance_channel.h"
 #include "platform/shutdown_signals.h"
 #include "program/program.h"
+#include "ui/page_capture.h"
 #include "ui/qt_event_loop.h"
 #include "ui/qt_presenter.h"
 #include "ui/window_front_end.h"
@@ -50,5 +53,11 @@ int main(int argc, char** argv) {
   program_ptr = &program;
   if (!program.Initialise()) return 1;
   front_end.ShowMainWindow();
+  // VARNHOLT_SCREENSHOTS=FOLDER: pictures of every page once the server has had time to fill
+  // them, then an orderly end (scripts/screenshots.sh).
+  if (std::optional<std::string> folder = EnvironmentValue("VARNHOLT_SCREENSHOTS")) {
+    CapturePagesLater(front_end.Window(), QString::fromStdString(*folder), 12000,
+                      [&program](int written) { program.ShutdownProgram(written == 0 ? 1 : 0); });
+  }
   return loop.Run();
 }

@@ -63,6 +63,9 @@ class FrontEnd {
   virtual void SetPauseButtonText(const char* /*text*/) {}
   // The tables changed behind the pages' back (a load, values read from the server).
   virtual void RefreshPages() {}
+  // The tab the window shows, for the worker's page refresh; -1 when every page counts as
+  // shown (no window).
+  virtual int ShownPage() const { return -1; }
   virtual void DestroyWindows() {}
 };
 
@@ -138,6 +141,7 @@ class Program {
   // The options dialog's confirmation: takes `options`, applies the ones that steer running
   // parts (log, sounds, chat logging, admin messages) and writes Varnholt.ini.
   bool ChangeProgramOptions(const ProgramOptions& options);
+  int ShownPage() const { return front_end_.ShownPage(); }
 
  private:
   // Instance initialisation.

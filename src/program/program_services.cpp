@@ -92,26 +92,36 @@ bool ProgramServices::WriteIdleLevel(const std::string& level) {
 }
 
 const char* ProgramServices::RefreshCurrentPage() {
-  // Without a window every page counts as shown: settings, maps and rotation, players.
+  // The page the window shows is read again from its files (unsaved edits of the others
+  // stay); without a window every page counts as shown.
+  const int shown = program_.ShownPage();
+  auto shows = [shown](int first, int last) {
+    return shown < 0 || (shown >= first && shown <= last);
+  };
   const char* failure = nullptr;
-  if (!program_.Store().RefreshSettings()) failure = kRefreshFailedText;
-  // The maps page logs its own failures.
-  RefreshMapsPage(program_.Catalog(), program_.Rotation(), program_.Log(),
-                  program_.Supervision().ServerRunning());
-  if (!program_.BanActions().RefreshBanList() && failure == nullptr) {
+  if (shows(kPageServer, kPageAdmin) && !program_.Store().RefreshSettings()) {
+    failure = kRefreshFailedText;
+  }
+  if (shows(kTabMaps, kTabMaps)) {
+    // The maps page logs its own failures.
+    RefreshMapsPage(program_.Catalog(), program_.Rotation(), program_.Log(),
+                    program_.Supervision().ServerRunning());
+  }
+  if (shows(kTabBans, kTabBans) && !program_.BanActions().RefreshBanList() && failure == nullptr) {
     failure = "Couldn't refresh banlist!";
   }
-  if (!program_.Accounts().RefreshUserList() && failure == nullptr) {
+  if (shows(kTabUsers, kTabUsers) && !program_.Accounts().RefreshUserList() && failure == nullptr) {
     failure = "Couldn't refresh user list!";
   }
-  if (!program_.EventSchedule().RefreshSchedule() && failure == nullptr) {
+  if (shows(kTabSchedule, kTabSchedule) && !program_.EventSchedule().RefreshSchedule() &&
+      failure == nullptr) {
     failure = "Couldn't refresh server schedule!";
   }
-  if (program_.Link().ConsoleConnected() && !program_.Players().GetPlayerList(program_.Link()) &&
-      failure == nullptr) {
+  if (shows(kTabPlayers, kTabPlayers) && program_.Link().ConsoleConnected() &&
+      !program_.Players().GetPlayerList(program_.Link()) && failure == nullptr) {
     failure = "Couldn't refresh player list!";
   }
-  program_.RefreshServerStatus();
+  if (shows(kTabStatus, kTabStatus)) program_.RefreshServerStatus();
   return failure;
 }
 

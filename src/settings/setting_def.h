@@ -37,6 +37,16 @@ enum SettingPage : int {
   kPageAdmin = 4,
 };
 constexpr int kPageCount = 12;
+// The tabs after the settings pages, in tab order.
+enum PageTab : int {
+  kTabStatus = 5,
+  kTabMaps = 6,
+  kTabPlayers = 7,
+  kTabBans = 8,
+  kTabUsers = 9,
+  kTabSchedule = 10,
+  kTabClients = 11,
+};
 constexpr uint32_t kAllPages = (1u << kPageCount) - 1;
 
 // Files a row is written to.

@@ -82,6 +82,21 @@ MainWindow::~MainWindow() {
   if (busy_cursor_) QApplication::restoreOverrideCursor();
 }
 
+ButtonBar* MainWindow::Buttons() const {
+  return buttons_;
+}
+QTabWidget* MainWindow::Tabs() const {
+  return tabs_;
+}
+SettingsMenuPopup* MainWindow::SettingsPopup() const {
+  return settings_menu_;
+}
+ToolTipSwitch* MainWindow::ToolTips() const {
+  return tool_tips_;
+}
+QSystemTrayIcon* MainWindow::Tray() const {
+  return tray_;
+}
 QPushButton* MainWindow::Button(BarButton button) const {
   return buttons_->Button(button);
 }

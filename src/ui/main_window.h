@@ -67,18 +67,18 @@ class MainWindow : public QMainWindow {
   // Waits for a server action still running, before the program goes down.
   void FinishBackgroundWork();
 
-  ButtonBar* Buttons() const { return buttons_; }
+  ButtonBar* Buttons() const;
   QPushButton* Button(BarButton button) const;
-  QTabWidget* Tabs() const { return tabs_; }
+  QTabWidget* Tabs() const;
   Page* PageAt(int index) const;
   QLabel* StatusField(int index) const;
   OptionsDialog* Options() const;
   LogWindow* LogView() const;
   AboutWindow* About() const;
-  SettingsMenuPopup* SettingsPopup() const { return settings_menu_; }
-  ToolTipSwitch* ToolTips() const { return tool_tips_; }
+  SettingsMenuPopup* SettingsPopup() const;
+  ToolTipSwitch* ToolTips() const;
   BackgroundTask& ServerTask() { return server_task_; }
-  QSystemTrayIcon* Tray() const { return tray_; }
+  QSystemTrayIcon* Tray() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -9,6 +9,7 @@
 #include "autoadmin/player_menu.h"
 #include "core/notify_codes.h"
 #include "program/program.h"
+#include "remote/account_edits.h"
 #include "ui/custom_message_dialog.h"
 
 namespace varnholt {
@@ -187,8 +188,10 @@ void PlayersPage::CopyKeyhashToUser(const PlayerRecord& player, size_t account) 
   if (!KeyhashKnown(player.keyhash)) return;
   std::optional<UserAccount> target = program_.Accounts().AccountAt(account);
   if (!target) return;
-  target->keyhash = player.keyhash;
-  program_.Accounts().PutAccount(*target);
+  // Through the account edit, so the change is written by the next save.
+  const std::string keyhash = player.keyhash;
+  EditAccount(program_.Accounts(), target->name,
+              [&keyhash](UserAccount& edited) { edited.keyhash = keyhash; });
 }
 
 void PlayersPage::OnContextMenu(const QPoint& pos) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include "ui/qt_presenter.h"
 
@@ -14,6 +15,8 @@ bool WindowFrontEnd::CreateMainWindow() {
   if (presenter_ != nullptr) presenter_->SetParentWindow(window_);
   // The worker refreshes the status around every Command; the window shows it on its own
   // thread, and not at all once it is gone.
+  QObject::connect(window_->Tabs(), &QTabWidget::currentChanged,
+                   [this](int index) { shown_page_ = index; });
   QPointer<MainWindow> window = window_;
   program_->Status().SetObserver([window](const StatusTexts& texts) {
     QMetaObject::invokeMethod(

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPointer>
+#include <atomic>
 
 #include "program/program.h"
 #include "ui/main_window.h"
@@ -23,6 +24,7 @@ class WindowFrontEnd final : public FrontEnd {
   void SetStartButtonText(const char* text) override;
   void SetPauseButtonText(const char* text) override;
   void RefreshPages() override;
+  int ShownPage() const override { return shown_page_; }
   void DestroyWindows() override;
 
   // After start-up: shows the tables on the pages and the window on the desktop.
@@ -33,6 +35,8 @@ class WindowFrontEnd final : public FrontEnd {
   Program* program_ = nullptr;
   QtPresenter* presenter_;
   QPointer<MainWindow> window_;
+  // Written by the user-interface thread as tabs change, read by the worker.
+  std::atomic<int> shown_page_{0};
 };
 
 }  // namespace varnholt

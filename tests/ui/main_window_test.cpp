@@ -191,6 +191,26 @@ TEST_F(MainWindowTest, SaveWritesTheEditsAndExitThenAsksNothing) {
   EXPECT_TRUE(presenter().Boxes().empty());
 }
 
+// Refresh reads again only the page shown: edits not yet saved on the other pages stay.
+TEST_F(MainWindowTest, RefreshReadsOnlyTheShownPageAgain) {
+  Open();
+  program().Settings().SetText("game.serverName", "Not Saved Yet");
+  window()->Tabs()->setCurrentIndex(kTabPlayers);
+  // Taken by the worker, then a moment for the refresh itself (a few file reads).
+  auto refreshed = [&] {
+    window()->Refresh();
+    bool taken = ProcessUntil([&] { return program().Queue().Count() == 0; });
+    ProcessUntil([] { return false; }, 300);
+    return taken;
+  };
+  ASSERT_TRUE(refreshed());
+  EXPECT_EQ(program().Settings().GetText("game.serverName"), "Not Saved Yet");
+  window()->Tabs()->setCurrentIndex(kPageServer);
+  ASSERT_TRUE(refreshed());
+  EXPECT_TRUE(ProcessUntil(
+      [&] { return program().Settings().GetText("game.serverName") == "Varnholt demo server"; }));
+}
+
 // The settings menu asks before it overwrites anything, and a switch of configuration runs
 // off the user-interface thread: the server is stopped, the file loaded and the server started.
 TEST_F(MainWindowTest, TheSettingsMenuAsksFirstAndSwitchesTheConfigurationInTheBackground) {
