@@ -27,6 +27,8 @@ namespace varnholt::testing {
 
 class UiProgramTest : public ::testing::Test {
  protected:
+  // Before any destructor: a derived test's front end must outlive the program's shutdown.
+  void TearDown() override { ShutDown(); }
   ~UiProgramTest() override { ShutDown(); }
 
   // Builds the demo installation; `players` sim players join once the server runs.
