@@ -59,5 +59,8 @@ int main(int argc, char** argv) {
     CapturePagesLater(front_end.Window(), QString::fromStdString(*folder), 12000,
                       [&program](int written) { program.ShutdownProgram(written == 0 ? 1 : 0); });
   }
-  return loop.Run();
+  const int code = loop.Run();
+  // The window was let go with deleteLater(); it goes before the program it shows.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return code;
 }

@@ -163,6 +163,7 @@ void MainWindow::PostRefreshPages() {
 }
 
 void MainWindow::ShowStatus(const StatusTexts& texts) {
+  if (detached_) return;
   if (!texts.title.empty()) setWindowTitle(QString::fromUtf8(texts.title.c_str()));
   for (size_t i = 0; i < status_fields_.size(); ++i) {
     status_fields_[i]->setText(QString::fromUtf8(texts.bar[i].c_str()));
@@ -189,10 +190,12 @@ void MainWindow::ScheduleReload() {
 }
 
 void MainWindow::ReloadCurrentPage() {
+  if (detached_) return;
   if (auto* page = qobject_cast<Page*>(tabs_->currentWidget())) page->Reload();
 }
 
 void MainWindow::ReloadAllPages() {
+  if (detached_) return;
   for (Page* page : pages_) page->Reload();
 }
 
@@ -310,6 +313,16 @@ void MainWindow::HideToTray() {
 
 void MainWindow::FinishBackgroundWork() {
   server_task_.Wait();
+}
+
+void MainWindow::Detach() {
+  FinishBackgroundWork();
+  detached_ = true;
+  setEnabled(false);
+  if (busy_cursor_) {
+    QApplication::restoreOverrideCursor();
+    busy_cursor_ = false;
+  }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -66,6 +66,8 @@ class MainWindow : public QMainWindow {
   void HideToTray();
   // Waits for a server action still running, before the program goes down.
   void FinishBackgroundWork();
+  // The program is going down: from here on the window shows nothing more and does nothing.
+  void Detach();
 
   ButtonBar* Buttons() const;
   QPushButton* Button(BarButton button) const;
@@ -104,6 +106,7 @@ class MainWindow : public QMainWindow {
   bool busy_cursor_ = false;
   bool reload_pending_ = false;
   bool exiting_ = false;
+  bool detached_ = false;
 };
 
 }  // namespace varnholt

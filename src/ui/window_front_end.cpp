@@ -54,7 +54,7 @@ void WindowFrontEnd::DestroyWindows() {
   if (program_ != nullptr) program_->Status().SetObserver(nullptr);
   if (presenter_ != nullptr) presenter_->SetParentWindow(nullptr);
   if (!window_) return;
-  window_->FinishBackgroundWork();
+  window_->Detach();
   window_->hide();
   // Shutdown may run inside one of the window's own handlers (Exit, close).
   window_->deleteLater();

@@ -92,6 +92,8 @@ class UiProgramTest : public ::testing::Test {
     if (!program_) return;
     program_->ShutdownProgram(0);
     QCoreApplication::processEvents();
+    // The window goes with deleteLater(); it must be gone before the program it shows.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     program_.reset();
   }
 
