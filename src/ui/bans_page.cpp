@@ -201,7 +201,7 @@ std::vector<BansPage::MenuEntry> BansPage::MenuEntries() const {
       {"Verify synchronization", true, kMenuVerify},
       {"Sync to server banlists", !running, kMenuSyncTo},
       {"Sync from server banlists", true, kMenuSyncFrom},
-      {QString(), false, kMenuSeparator},
+      {"", false, kMenuSeparator},
       {"Export banlist", true, kMenuExport},
       {"Import banlist", true, kMenuImport},
   };
@@ -254,18 +254,8 @@ bool BansPage::ImportBanList(const std::string& path) {
 }
 
 void BansPage::ShowMenu(const QPoint& at) {
-  QMenu menu(this);
-  for (const MenuEntry& entry : MenuEntries()) {
-    if (entry.action == kMenuSeparator) {
-      menu.addSeparator();
-      continue;
-    }
-    QAction* item = menu.addAction(entry.text);
-    item->setEnabled(entry.enabled);
-    item->setData(entry.action);
-  }
-  QAction* chosen = menu.exec(list_->viewport()->mapToGlobal(at));
-  if (chosen) RunMenuAction(chosen->data().toInt());
+  PopUpMenu(this, MenuEntries(), list_->viewport()->mapToGlobal(at),
+            [this](int action) { RunMenuAction(action); });
 }
 
 }  // namespace varnholt

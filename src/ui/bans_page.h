@@ -11,6 +11,7 @@
 
 #include "bans/ban_page.h"
 #include "bans/ban_record.h"
+#include "ui/list_view_rows.h"
 #include "ui/page.h"
 
 class QLineEdit;
@@ -33,11 +34,8 @@ class BansPage : public Page {
     kMenuExport,
     kMenuImport,
   };
-  struct MenuEntry {
-    QString text;
-    bool enabled = true;
-    int action = kMenuSeparator;
-  };
+  // An entry without text is a separator (its action kMenuSeparator).
+  using MenuEntry = varnholt::MenuEntry;
 
   explicit BansPage(Program& program, QWidget* parent = nullptr);
 

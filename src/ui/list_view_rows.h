@@ -40,7 +40,7 @@ struct MenuEntry {
   int action = 0;
   bool checkable = false;
   bool checked = false;
-  std::vector<MenuEntry> entries;
+  std::vector<MenuEntry> entries = {};
 };
 
 // Pops the menu up at `global_pos` and calls `run` with the chosen entry's action.

@@ -338,14 +338,8 @@ bool SchedulePage::ImportSchedule(const std::string& path) {
 }
 
 void SchedulePage::ShowMenu(const QPoint& at) {
-  QMenu menu(this);
-  for (const MenuEntry& entry : MenuEntries()) {
-    QAction* item = menu.addAction(entry.text);
-    item->setEnabled(entry.enabled);
-    item->setData(entry.action);
-  }
-  QAction* chosen = menu.exec(list_->viewport()->mapToGlobal(at));
-  if (chosen) RunMenuAction(chosen->data().toInt());
+  PopUpMenu(this, MenuEntries(), list_->viewport()->mapToGlobal(at),
+            [this](int action) { RunMenuAction(action); });
 }
 
 }  // namespace varnholt

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "schedule/scheduled_event.h"
+#include "ui/list_view_rows.h"
 #include "ui/page.h"
 
 class QComboBox;
@@ -30,11 +31,7 @@ class SchedulePage : public Page {
   Q_OBJECT
  public:
   enum MenuAction { kMenuExport = 0, kMenuImport };
-  struct MenuEntry {
-    QString text;
-    bool enabled = true;
-    int action = 0;
-  };
+  using MenuEntry = varnholt::MenuEntry;
 
   explicit SchedulePage(Program& program, QWidget* parent = nullptr);
 

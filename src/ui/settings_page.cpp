@@ -43,7 +43,11 @@ SettingsPage::SettingsPage(Program& program, SettingPage page, QWidget* parent)
   Reload();
 }
 
-SettingsPage::~SettingsPage() = default;
+SettingsPage::~SettingsPage() {
+  // The field loses its focus while the widgets below are torn down, after this page's
+  // own part is gone: it must no longer reach the page.
+  if (statistics_edit_ != nullptr) disconnect(statistics_edit_, nullptr, this, nullptr);
+}
 
 void SettingsPage::BuildControls() {
   auto* outer = new QVBoxLayout(this);

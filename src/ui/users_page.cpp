@@ -283,25 +283,25 @@ std::vector<UsersPage::MenuEntry> UsersPage::MenuEntries() const {
   const std::optional<UserAccount> account = SelectedAccount();
   if (account) {
     entries.push_back({"Random password", true, kMenuRandomPassword});
-    entries.push_back({QString(), false, kMenuSeparator});
+    entries.push_back({"", false, kMenuSeparator});
     for (size_t i = 0; i < kExtraRights.size(); ++i) {
       const AccessRights bit = AccessRights{kRightStartStop} << i;
       entries.push_back({kExtraRights[i], true, kMenuToggleStartStop + static_cast<int>(i), true,
                          (account->rights & bit) != 0});
     }
-    entries.push_back({QString(), false, kMenuSeparator});
+    entries.push_back({"", false, kMenuSeparator});
     const std::vector<RightsPreset> presets = Presets();
     for (size_t i = 0; i < presets.size(); ++i) {
-      entries.push_back({Text(presets[i].name), true, kMenuPreset + static_cast<int>(i)});
+      entries.push_back({presets[i].name, true, kMenuPreset + static_cast<int>(i)});
     }
   }
   entries.push_back({"Edit permission presets...", true, kMenuEditPresets});
   if (account) {
-    entries.push_back({QString(), false, kMenuSeparator});
+    entries.push_back({"", false, kMenuSeparator});
     entries.push_back({"Grant admin access", true, kMenuGrantAdmin});
     entries.push_back({"Revoke all access", true, kMenuRevokeAll});
   }
-  entries.push_back({QString(), false, kMenuSeparator});
+  entries.push_back({"", false, kMenuSeparator});
   entries.push_back({"Export userlist", true, kMenuExport});
   entries.push_back({"Import userlist", true, kMenuImport});
   return entries;
@@ -374,20 +374,8 @@ bool UsersPage::ImportUserList(const std::string& path) {
 }
 
 void UsersPage::ShowMenu(const QPoint& at) {
-  QMenu menu(this);
-  for (const MenuEntry& entry : MenuEntries()) {
-    if (entry.action == kMenuSeparator) {
-      menu.addSeparator();
-      continue;
-    }
-    QAction* item = menu.addAction(entry.text);
-    item->setEnabled(entry.enabled);
-    item->setCheckable(entry.checkable);
-    item->setChecked(entry.checked);
-    item->setData(entry.action);
-  }
-  QAction* chosen = menu.exec(list_->viewport()->mapToGlobal(at));
-  if (chosen) RunMenuAction(chosen->data().toInt());
+  PopUpMenu(this, MenuEntries(), list_->viewport()->mapToGlobal(at),
+            [this](int action) { RunMenuAction(action); });
 }
 
 }  // namespace varnholt

@@ -15,6 +15,7 @@
 #include "remote/access_rights.h"
 #include "remote/account_edits.h"
 #include "remote/user_access_file.h"
+#include "ui/list_view_rows.h"
 #include "ui/page.h"
 
 class QCheckBox;
@@ -48,13 +49,8 @@ class UsersPage : public Page {
     kMenuImport,
     kMenuPreset = 100,
   };
-  struct MenuEntry {
-    QString text;
-    bool enabled = true;
-    int action = kMenuSeparator;
-    bool checkable = false;
-    bool checked = false;
-  };
+  // An entry without text is a separator (its action kMenuSeparator).
+  using MenuEntry = varnholt::MenuEntry;
   static constexpr int kPageBoxCount = 12;
 
   explicit UsersPage(Program& program, QWidget* parent = nullptr);
