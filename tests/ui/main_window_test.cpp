@@ -193,7 +193,7 @@ TEST_F(MainWindowTest, SaveWritesTheEditsAndExitThenAsksNothing) {
   EXPECT_NE(game().Read("Mods/ashfront/Settings/Varnholt.con").find("Saved Name"),
             std::string::npos);
   EXPECT_TRUE(window()->Exit());
-  EXPECT_TRUE(presenter().Boxes().empty());
+  EXPECT_TRUE(presenter().Boxes().empty()) << presenter().Boxes().front().text;
 }
 
 // Refresh reads again only the page shown: edits not yet saved on the other pages stay.

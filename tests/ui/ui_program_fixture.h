@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -53,6 +54,11 @@ class UiProgramTest : public ::testing::Test {
     setup.game_folder = game_.path();
     // -exit: the server the test started goes down with the program.
     arguments.push_back("-exit");
+    // A listener port of its own, so that tests running side by side never meet there.
+    if (std::find(arguments.begin(), arguments.end(), "-port") == arguments.end()) {
+      arguments.push_back("-port");
+      arguments.push_back(std::to_string(FreePort(SOCK_STREAM)));
+    }
     setup.arguments = std::move(arguments);
     setup.runtime_folder = runtime_.path();
     program_ = std::make_unique<Program>(std::move(setup), clock_, loop_, presenter_,
