@@ -28,30 +28,12 @@
 #include "remote/socket_stream.h"
 #include "support/file_text.h"
 #include "support/free_port.h"
+#include "support/log_like_text.h"
 
 namespace varnholt {
 namespace {
 
 constexpr size_t kFileSize = 50u * 1000u * 1000u;
-
-std::string MakeText(size_t size) {
-  std::mt19937 gen(42);
-  auto next = [&gen] { return static_cast<unsigned>(gen()); };
-  static const char* const kWords[] = {"kicked", "banned", "joined", "left",   "scored", "chat",
-                                       "ping",   "harbor", "ridge",  "GPM_CQ", "squad",  "medic"};
-  std::string out;
-  out.reserve(size + 200);
-  char line[200];
-  while (out.size() < size) {
-    const unsigned r = next();
-    snprintf(line, sizeof line, "2026-12-%02u %02u:%02u:%02u Player%05u (10.%u.%u.%u) %s %s %u\n",
-             1 + r % 28, r % 24, (r >> 5) % 60, (r >> 11) % 60, next() % 40000, next() % 256,
-             next() % 256, next() % 256, kWords[next() % 12], kWords[next() % 12], next() % 1000);
-    out += line;
-  }
-  out.resize(size);
-  return out;
-}
 
 std::string MakeNoise(size_t size) {
   std::mt19937_64 gen(7);
@@ -69,7 +51,7 @@ class Files {
   Files() {
     std::string tmpl = (std::filesystem::temp_directory_path() / "varnholt-bench-XXXXXX").string();
     folder_ = mkdtemp(tmpl.data());
-    testing::WriteFileText(Path(0), MakeText(kFileSize));
+    testing::WriteFileText(Path(0), testing::MakeLogLikeText(kFileSize));
     testing::WriteFileText(Path(1), MakeNoise(kFileSize));
   }
   ~Files() {

@@ -24,31 +24,13 @@
 #include "platform/clock.h"
 #include "remote/file_frame.h"
 #include "remote/frames.h"
+#include "support/log_like_text.h"
 #include "varnlink/connection.h"
 
 namespace varnholt::varnlink {
 namespace {
 
 constexpr size_t kFileSize = 50u * 1000u * 1000u;
-
-std::string MakeText(size_t size) {
-  std::mt19937 engine(42);
-  auto gen = [&engine] { return static_cast<unsigned>(engine()); };
-  static const char* const kWords[] = {"kicked", "banned", "joined", "left",   "scored", "chat",
-                                       "ping",   "harbor", "ridge",  "GPM_CQ", "squad",  "medic"};
-  std::string out;
-  out.reserve(size + 200);
-  char line[200];
-  while (out.size() < size) {
-    const unsigned r = gen();
-    snprintf(line, sizeof line, "2026-12-%02u %02u:%02u:%02u Player%05u (10.%u.%u.%u) %s %s %u\n",
-             1 + r % 28, r % 24, (r >> 5) % 60, (r >> 11) % 60, gen() % 40000u, gen() % 256u,
-             gen() % 256u, gen() % 256u, kWords[gen() % 12], kWords[gen() % 12], gen() % 1000u);
-    out += line;
-  }
-  out.resize(size);
-  return out;
-}
 
 bool ReadAll(int fd, size_t n) {
   char buffer[256];
@@ -130,7 +112,7 @@ class StandInServer {
 };
 
 struct Fixture {
-  Fixture() : text(MakeText(kFileSize)) {
+  Fixture() : text(testing::MakeLogLikeText(kFileSize)) {
     EncodeFileFrame(text, &frame);
     folder = std::filesystem::temp_directory_path() / "varnlink-bench";
     std::filesystem::create_directories(folder);

@@ -291,6 +291,11 @@ std::unique_ptr<SettingEditor> MakeSettingEditor(int row, SettingsTable& table,
     }
     case SettingType::kText: {
       auto* edit = new QLineEdit(parent);
+      // Passwords show only while they are typed, not to whoever looks at the screen.
+      if (row == setting_rows::kServerPassword || row == setting_rows::kReservedPassword ||
+          row == setting_rows::kConsolePassword) {
+        edit->setEchoMode(QLineEdit::PasswordEchoOnEdit);
+      }
       ShowSettingHelp(edit, row);
       return std::make_unique<TextEditor>(row, table, edit);
     }

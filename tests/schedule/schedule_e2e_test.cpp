@@ -22,6 +22,7 @@
 #include "settings/settings_files.h"
 #include "supervisor/supervisor.h"
 #include "support/free_port.h"
+#include "support/supervised_sim_test.h"
 #include "support/temp_folder.h"
 #include "support/wait.h"
 
@@ -32,61 +33,16 @@ using testing::FreePort;
 using testing::TempFolder;
 using testing::WaitUntil;
 
-class NoPopups : public WindowProbe {
- public:
-  bool FindVisibleWindow(pid_t, std::string*) override { return false; }
-};
-
-class ScheduleE2ETest : public ::testing::Test {
+class ScheduleE2ETest : public testing::SupervisedSimTest {
  protected:
   ScheduleE2ETest()
-      : log_(game_.path(), clock_),
-        loop_(system_clock_),
-        queue_(clock_, log_),
-        files_(settings_, log_),
-        rotation_(game_.Sub("Mods/ashfront/Settings"), log_),
-        interfaces_(log_),
-        status_(log_, settings_, clock_),
-        console_(log_, settings_, status_),
-        players_(log_, settings_),
-        link_(console_, status_, players_),
-        process_(game_.path(), log_, clock_),
-        supervisor_(SupervisorDeps{log_, clock_, loop_, queue_, settings_, files_, rotation_,
-                                   interfaces_, link_, console_, status_, windows_, process_,
-                                   game_.path(), game_.Sub("Mods/ashfront/Settings")}),
+      : SupervisedSimTest("ashfront,hue,15\r\nashfront,ridge,15\r\n"),
         schedule_(log_, clock_, queue_, game_.Sub("Mods/ashfront/Settings"), Environment()) {
-    game_.Write("Mods/ashfront/init.con", "");
-    game_.Write("Mods/ashfront/Settings/Maps.con", "ashfront,hue,15\r\nashfront,ridge,15\r\n");
-    game_.Write("Mods/ashfront/Settings/Mods.con", "ashfront\r\n");
-    game_.Write("Mods/ashfront/Settings/ServerMapList.con",
-                "game.addLevel hue GPM_CQ ashfront\r\n");
-    game_.Write("ashfront-sim.options", "--static\n--players=1\n--chat-every=0\n");
-    std::filesystem::copy_file(ASHFRONT_SIM_PATH, game_.Sub("ashfront_w32ded.exe"));
-    settings_.InitSettings();
-    settings_.SetAddress("game.serverIP", 0x7F000001);
-    settings_.SetInt("game.serverPort", FreePort(SOCK_DGRAM));
-    settings_.SetInt("manager.consolePort", FreePort(SOCK_STREAM));
-    settings_.SetInt("game.gameSpyPort", FreePort(SOCK_DGRAM));
-    settings_.SetInt("game.gameSpyLANPort", FreePort(SOCK_DGRAM));
-    settings_.SetInt("game.serverInternet", 0);
-    settings_.SetText("manager.consoleUsername", "admin");
-    settings_.SetText("manager.consolePassword", "secret");
-    EXPECT_TRUE(rotation_.LoadMapRotation(rotation_.ServerMapListPath(), false));
     SupervisorHooks hooks;
     hooks.auto_restart = [] { return true; };
     hooks.schedule_tick = [this] { return schedule_.ScheduleTick(); };
     hooks.fire_scheduled_event = [this](int64_t time) { schedule_.FireScheduledEvent(time); };
     supervisor_.SetHooks(hooks);
-  }
-
-  ~ScheduleE2ETest() override {
-    int32_t pid = kAnyPid;
-    while (process_.FindServerProcess(&pid)) {
-      kill(pid, SIGKILL);
-      WaitUntil([&] { return ProcessState(pid) == '\0' || ProcessState(pid) == 'Z'; }, 2000);
-      waitpid(pid, nullptr, 0);
-      pid = kAnyPid;
-    }
   }
 
   ScheduleEnvironment Environment() {
@@ -122,23 +78,6 @@ class ScheduleE2ETest : public ::testing::Test {
     return WaitUntil([&] { return console_.ConsoleConnect(); }, 10000);
   }
 
-  TempFolder game_;
-  ManualClock clock_;
-  SystemClock system_clock_;
-  EventLog log_;
-  PollEventLoop loop_;
-  CommandQueue queue_;
-  SettingsTable settings_;
-  SettingsFiles files_;
-  MapRotation rotation_;
-  InterfaceList interfaces_;
-  StatusQuery status_;
-  ConsoleClient console_;
-  PlayerList players_;
-  GameLinkClients link_;
-  NoPopups windows_;
-  ServerProcess process_;
-  Supervisor supervisor_;
   Schedule schedule_;
 };
 

@@ -25,6 +25,7 @@
 #include "supervisor/supervisor.h"
 #include "support/child_process.h"
 #include "support/free_port.h"
+#include "support/supervised_sim_test.h"
 #include "support/temp_folder.h"
 #include "support/wine_standin.h"
 
@@ -35,66 +36,13 @@ using testing::FreePort;
 using testing::TempFolder;
 using testing::WaitUntil;
 
-class NoWindows : public WindowProbe {
- public:
-  bool FindVisibleWindow(pid_t pid, std::string* description) override {
-    if (pid != popup_pid) return false;
-    *description = "#32770";
-    return true;
-  }
-  pid_t popup_pid = 0;
-};
-
-class SupervisorE2ETest : public ::testing::Test {
+class SupervisorE2ETest : public testing::SupervisedSimTest {
  protected:
-  SupervisorE2ETest()
-      : log_(game_.path(), clock_),
-        loop_(system_clock_),
-        queue_(clock_, log_),
-        files_(settings_, log_),
-        rotation_(game_.Sub("Mods/ashfront/Settings"), log_),
-        interfaces_(log_),
-        status_(log_, settings_, clock_),
-        console_(log_, settings_, status_),
-        players_(log_, settings_),
-        link_(console_, status_, players_),
-        process_(game_.path(), log_, clock_),
-        supervisor_(SupervisorDeps{log_, clock_, loop_, queue_, settings_, files_, rotation_,
-                                   interfaces_, link_, console_, status_, windows_, process_,
-                                   game_.path(), game_.Sub("Mods/ashfront/Settings")}) {
-    game_.Write("Mods/ashfront/init.con", "");
-    game_.Write("Mods/ashfront/Settings/Maps.con", "ashfront,hue,15\r\n");
-    game_.Write("Mods/ashfront/Settings/Mods.con", "ashfront\r\n");
-    game_.Write("Mods/ashfront/Settings/ServerMapList.con",
-                "game.addLevel hue GPM_CQ ashfront\r\n");
-    // Quiet and deterministic: no simulated chat, one player.
-    game_.Write("ashfront-sim.options", "--static\n--players=1\n--chat-every=0\n");
-    std::filesystem::copy_file(ASHFRONT_SIM_PATH, game_.Sub("ashfront_w32ded.exe"));
-    settings_.InitSettings();
-    settings_.SetAddress("game.serverIP", 0x7F000001);
-    settings_.SetInt("game.serverPort", FreePort(SOCK_DGRAM));
-    settings_.SetInt("manager.consolePort", FreePort(SOCK_STREAM));
-    settings_.SetInt("game.gameSpyPort", FreePort(SOCK_DGRAM));
-    settings_.SetInt("game.gameSpyLANPort", FreePort(SOCK_DGRAM));
-    settings_.SetInt("game.serverInternet", 0);
-    settings_.SetText("manager.consoleUsername", "admin");
-    settings_.SetText("manager.consolePassword", "secret");
-    EXPECT_TRUE(rotation_.LoadMapRotation(rotation_.ServerMapListPath(), false));
+  SupervisorE2ETest() : SupervisedSimTest("ashfront,hue,15\r\n") {
     SupervisorHooks hooks;
     hooks.auto_restart = [this] { return auto_restart_; };
     hooks.notify_clients = [this](uint32_t code) { notified_.push_back(code); };
     supervisor_.SetHooks(hooks);
-  }
-
-  ~SupervisorE2ETest() override {
-    int32_t pid = kAnyPid;
-    while (process_.FindServerProcess(&pid)) {
-      kill(pid, SIGKILL);
-      kill(pid, SIGCONT);
-      WaitUntil([&] { return ProcessState(pid) == '\0' || ProcessState(pid) == 'Z'; }, 2000);
-      waitpid(pid, nullptr, 0);
-      pid = kAnyPid;
-    }
   }
 
   bool ConnectConsole() {
@@ -113,23 +61,6 @@ class SupervisorE2ETest : public ::testing::Test {
     });
   }
 
-  TempFolder game_;
-  ManualClock clock_;
-  SystemClock system_clock_;
-  EventLog log_;
-  PollEventLoop loop_;
-  CommandQueue queue_;
-  SettingsTable settings_;
-  SettingsFiles files_;
-  MapRotation rotation_;
-  InterfaceList interfaces_;
-  StatusQuery status_;
-  ConsoleClient console_;
-  PlayerList players_;
-  GameLinkClients link_;
-  NoWindows windows_;
-  ServerProcess process_;
-  Supervisor supervisor_;
   bool auto_restart_ = true;
   std::vector<uint32_t> notified_;
 };

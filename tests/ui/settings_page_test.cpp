@@ -149,6 +149,11 @@ TEST_F(SettingsPageTest, TextBoxesRefuseMoreThanTheirLimitAndPortBoxesStoreOnlyV
   QTest::keyClicks(name, QString(40, 'x'));
   EXPECT_EQ(name->text(), QString(32, 'x'));
   EXPECT_EQ(table().GetText(rows::kServerName), std::string(32, 'x'));
+  // The password is typed like any text but not shown to whoever looks at the screen.
+  auto* password = qobject_cast<QLineEdit*>(server->ControlOf(rows::kServerPassword));
+  ASSERT_NE(password, nullptr);
+  EXPECT_EQ(password->echoMode(), QLineEdit::PasswordEchoOnEdit);
+  EXPECT_EQ(name->echoMode(), QLineEdit::Normal);
 
   auto game_page = MakePage(kPageGame);
   auto* tag =
